@@ -1,0 +1,57 @@
+// Entry: the single-instance guard, then one run mode.
+
+#include "app/console_texts.h"
+#include "app/run_mode.h"
+#include "batch/exit_codes.h"
+#include "platform/console.h"
+#include "platform/instance_lock.h"
+#include "platform/local_time.h"
+#include "platform/paths.h"
+#include "settings/product.h"
+#include "ui/language_table.h"
+#include "ui/window_mode.h"
+
+#include <string>
+#include <vector>
+
+using namespace dravik;
+
+int main(int argc, char** argv) {
+    std::vector<std::string> params(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const std::string title = MakeTitleText(kProgramTitle, kProgramVersion);
+
+    // The texts come first so that a refused start can say why.
+    LoadLanguageTable("");
+    InstanceLock lock;
+    if (!lock.acquire(title)) {
+        if (!params.empty())
+            PrintErrorLine(GetText("Msg", "Another instance"));
+        return kExitAnotherInstance;
+    }
+
+    Settings settings;
+    AppState state;
+    state.programFolder = ProgramFolder();
+    Session session;
+    StdConsole console;
+    Runtime runtime{settings, state, session, console};
+    runtime.defaults.now = LocalTimestampNow();
+    runtime.programName = ProgramFileStem();
+    runtime.uninstallPrompt = [&]() {
+        if (!WindowSystemAvailable()) {
+            PrintErrorLine(kNoDisplay);
+            return static_cast<int>(kExitError);
+        }
+        return RunUninstallPrompt(argc, argv);
+    };
+
+    RunModeResult mode = SelectRunMode(params, runtime);
+    if (!mode.windowMode)
+        return mode.exitCode;
+
+    if (!WindowSystemAvailable()) {
+        PrintErrorLine(kNoDisplay);
+        return kExitError;
+    }
+    return RunWindowMode(argc, argv, title);
+}

@@ -1,0 +1,64 @@
+#include "app/run_mode.h"
+
+#include "app/console_texts.h"
+#include "batch/exit_codes.h"
+#include "batch/option_scan.h"
+#include "engine/format_tables.h"
+#include "settings/product.h"
+#include "ui/language_table.h"
+
+namespace dravik {
+
+RunModeResult SelectRunMode(const std::vector<std::string>& params, Runtime& rt) {
+    if (params.empty())
+        return {true, kExitSuccess};
+
+    BuildInputFormats();
+    BuildOutputFormats();
+    NewSession(rt.session, rt.state);
+    ApplyDefaults(rt.settings, true, rt.defaults);
+    LoadLanguageTable("");
+
+    const std::string first = OptionName(params, 0);
+    if (first == "-U")
+        return {false, rt.uninstallPrompt ? rt.uninstallPrompt() : kExitSuccess};
+    if (first == "-T") {
+        rt.state.runModeTag = "T";
+        std::string folder = params.size() > 1 ? OptionValue(params, 1) : std::string();
+        return {false, rt.demonstration ? rt.demonstration(folder) : kExitSuccess};
+    }
+    if (first == "-V" || first == "--VERSION") {
+        rt.console.printLine(FormatVersion(kProgramVersion));
+        return {false, kExitSuccess};
+    }
+    if (first == "-H" || first == "-?" || first == "--HELP") {
+        for (const std::string& line : UsageLines(rt.programName))
+            rt.console.printLine(line);
+        return {false, kExitSuccess};
+    }
+
+    ScanResult scan = ScanOptions(params, rt.settings, rt.state);
+    if (!scan.error.empty()) {
+        rt.console.printLine(kErrorPrefix + scan.error);
+        if (scan.pause)
+            rt.console.waitForKey();
+        return {false, kExitError};
+    }
+    if (rt.state.inputGiven == 0)
+        return {true, kExitSuccess};
+
+    if (!scan.quiet) {
+        rt.console.printLine(MakeTitleText(kProgramTitle, kProgramVersion));
+        rt.console.printLine(ConsoleNoticeText());
+        rt.console.printLine(kHomePageUrl);
+        rt.console.printLine(" ");
+    }
+    int code = rt.commandLineRun ? rt.commandLineRun(scan.quiet) : kExitSuccess;
+    if (scan.pause) {
+        rt.console.printLine(kPressAnyKey);
+        rt.console.waitForKey();
+    }
+    return {false, code};
+}
+
+} // namespace dravik

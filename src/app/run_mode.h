@@ -1,0 +1,39 @@
+// Deciding, from the parameters, which mode the process runs in.
+#pragma once
+
+#include "inputs/session.h"
+#include "platform/console.h"
+#include "settings/app_state.h"
+#include "settings/settings.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace dravik {
+
+// What the modes act on, built by the entry and by tests.
+struct Runtime {
+    Runtime(Settings& s, AppState& a, Session& se, Console& c)
+        : settings(s), state(a), session(se), console(c) {}
+
+    Settings& settings;
+    AppState& state;
+    Session& session;
+    Console& console;
+    DefaultsContext defaults;
+    std::string programName = "dravik"; // file name without extension, for the usage text
+    // The modes that need more than a console. Each returns the exit code.
+    std::function<int()> uninstallPrompt;
+    std::function<int(const std::string& folder)> demonstration;
+    std::function<int(bool quiet)> commandLineRun;
+};
+
+struct RunModeResult {
+    bool windowMode = false;
+    int exitCode = 0; // when not window mode
+};
+
+RunModeResult SelectRunMode(const std::vector<std::string>& params, Runtime& runtime);
+
+} // namespace dravik

@@ -1,0 +1,27 @@
+// A private folder for one test, removed with everything in it.
+#pragma once
+
+#include <string>
+
+namespace dravik::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // Ends in "/".
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + name; }
+    // Writes bytes to a file below the folder and returns its path.
+    std::string write(const std::string& name, const std::string& bytes) const;
+
+private:
+    std::string path_;
+};
+
+std::string ReadFileText(const std::string& path);
+
+} // namespace dravik::test
