@@ -1,0 +1,145 @@
+#include "engine/convert_file.h"
+
+#include "engine/colour.h"
+#include "engine/depth.h"
+#include "engine/geometry.h"
+#include "engine/output_naming.h"
+#include "engine/raw_bitmap.h"
+#include "platform/process.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dravik {
+namespace {
+
+constexpr const char* kDecoderName = "dravik-pict-decoder";
+
+std::string AbsolutePath(const std::string& path) {
+    if (!path.empty() && path.front() == '/')
+        return path;
+    char cwd[PATH_MAX];
+    if (::getcwd(cwd, sizeof cwd) == nullptr)
+        return path;
+    std::string base = cwd;
+    if (base.empty() || base.back() != '/')
+        base += '/';
+    return base + path;
+}
+
+bool NonEmptyFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+// Writes the bitmap to a fresh file beside the output and renames it over
+// the output only when FreeImage reports success, so a failed save never
+// leaves half a file nor destroys the previous output.
+bool SaveAtomically(const Bitmap& bitmap, const AppState& state, unsigned mode) {
+    if (!bitmap || state.outputFif < 0)
+        return false;
+    std::string pattern = FolderOf(state.currentOutput) + ".dravik-XXXXXX";
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        return false;
+    ::fchmod(fd, mode);
+    ::close(fd);
+    bool ok = FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(state.outputFif), bitmap.get(),
+                             pattern.c_str(), state.saveFlags) != 0;
+    if (ok)
+        ok = ::rename(pattern.c_str(), state.currentOutput.c_str()) == 0;
+    if (!ok)
+        ::unlink(pattern.c_str());
+    return ok;
+}
+
+} // namespace
+
+unsigned DefaultFileMode() {
+    static const unsigned mode = [] {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        return static_cast<unsigned>(0666 & ~mask);
+    }();
+    return mode;
+}
+
+ConversionRun::ConversionRun(const std::string& programFolder)
+    : converter_(FindProgram("convert", programFolder)),
+      decoder_(IsExecutableFile(programFolder + kDecoderName) ? programFolder + kDecoderName
+                                                               : std::string()) {
+    outputMode = DefaultFileMode();
+}
+
+ConversionRun::ConversionRun(std::string converterPath, std::string decoderPath)
+    : converter_(std::move(converterPath)), decoder_(std::move(decoderPath)) {
+    outputMode = DefaultFileMode();
+}
+
+Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
+    PrivateTempFolder& temp = run.tempFolder();
+    if (!temp.ok())
+        return {};
+    const std::string input = AbsolutePath(inputPath);
+    Bitmap bitmap;
+    if (!run.converterPath().empty()) {
+        const std::string copy = temp.uniquePath(".tga");
+        // An absolute input path cannot pass for an option (leading "-") or
+        // a format prefix ("pict:"); argv passes blanks and quotes as they are.
+        RunProcess({run.converterPath(), "-quiet", "-colorspace", "sRGB", input, copy},
+                   run.helperTimeoutSeconds);
+        if (NonEmptyFile(copy))
+            bitmap = Bitmap(FreeImage_Load(FIF_TARGA, copy.c_str(), 0));
+        ::unlink(copy.c_str());
+    }
+    if (!bitmap && !run.decoderPath().empty()) {
+        const std::string raw = temp.uniquePath(".raw");
+        ProcessResult r = RunProcess({run.decoderPath(), input, raw}, run.helperTimeoutSeconds);
+        if (r.exited && r.exitCode == 0)
+            bitmap = ReadRawBitmap(raw);
+        ::unlink(raw.c_str());
+    }
+    return bitmap;
+}
+
+bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run) {
+    Bitmap bitmap = LoadPicture(state.currentInput, run);
+    const int loadedWidth = static_cast<int>(bitmap.width());
+    const int loadedHeight = static_cast<int>(bitmap.height());
+    state.inputBitDepth = static_cast<int32_t>(bitmap.bpp());
+    if (loadedWidth == 0 || loadedHeight == 0)
+        return false;
+
+    bitmap = RotateBitmap(std::move(bitmap), loadedWidth, loadedHeight, settings);
+    bitmap = RescaleBitmap(std::move(bitmap), static_cast<int>(bitmap.width()),
+                           static_cast<int>(bitmap.height()), settings);
+    const int width = static_cast<int>(bitmap.width());
+    const int height = static_cast<int>(bitmap.height());
+    FlipBitmap(bitmap, settings);
+    bitmap = AdjustBitmapColors(std::move(bitmap), settings);
+    bitmap = GreyscaleBitmap(std::move(bitmap), settings);
+    bitmap = ThresholdBitmap(std::move(bitmap), settings);
+    bitmap = DitherBitmap(std::move(bitmap), settings);
+    if (run.overlays != nullptr)
+        bitmap = run.overlays->drawFrame(std::move(bitmap), width, height);
+    state.resultWidth = width;
+    state.resultHeight = height;
+    state.frameNumber = 1;
+    if (run.overlays != nullptr)
+        bitmap = run.overlays->drawWatermark(std::move(bitmap), width, height);
+    bitmap = ReduceBitDepth(std::move(bitmap), state);
+
+    state.currentOutput = MakeOutputPath(settings, state);
+    return SaveAtomically(bitmap, state, run.outputMode);
+}
+
+} // namespace dravik

@@ -1,0 +1,61 @@
+// Converting one input file into one output file.
+#pragma once
+
+#include "engine/bitmap.h"
+#include "platform/temp_folder.h"
+#include "settings/app_state.h"
+#include "settings/settings.h"
+
+#include <string>
+
+namespace dravik {
+
+// The frame and watermark steps. The engine calls them in their place in
+// the chain; a batch installs the real drawing, tests and plain runs may
+// leave them out.
+class OverlaySteps {
+public:
+    virtual ~OverlaySteps() = default;
+    virtual Bitmap drawFrame(Bitmap bitmap, int width, int height) = 0;
+    virtual Bitmap drawWatermark(Bitmap bitmap, int width, int height) = 0;
+};
+
+// What stays the same for every file of a batch: where the intermediate
+// copies go, which helpers load the pictures, and the overlays.
+class ConversionRun {
+public:
+    // Looks up the converter ("convert", in the program's folder, then on
+    // PATH) and the isolated PICT decoder beside the program.
+    explicit ConversionRun(const std::string& programFolder);
+    // Explicit helpers, for tests; an empty path means "none".
+    ConversionRun(std::string converterPath, std::string decoderPath);
+
+    const std::string& converterPath() const { return converter_; }
+    const std::string& decoderPath() const { return decoder_; }
+    PrivateTempFolder& tempFolder() { return temp_; }
+    OverlaySteps* overlays = nullptr;
+    // Longest time a helper may take for one file.
+    int helperTimeoutSeconds = 120;
+    // Permission bits a new output file gets (0666 less the umask).
+    unsigned outputMode = 0644;
+
+private:
+    std::string converter_;
+    std::string decoder_;
+    PrivateTempFolder temp_;
+};
+
+// Loads state.currentInput, runs every image step, names and saves the
+// output (state.currentOutput). True when the output was written. Never
+// leaves an intermediate file or a partial output behind; an existing
+// output is replaced only by a complete new one.
+bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run);
+
+// Loads a picture the way ConvertFile does: through the converter, else the
+// isolated PICT decoder. Null when neither yields a picture.
+Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run);
+
+// The mask for new files, read once per process.
+unsigned DefaultFileMode();
+
+} // namespace dravik

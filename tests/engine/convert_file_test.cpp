@@ -1,0 +1,235 @@
+#include "engine/convert_file.h"
+#include "engine/save_flags.h"
+
+#include "platform/paths.h"
+#include "support/pict_writer.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dravik {
+namespace {
+
+using test::Rgb;
+using test::TempDir;
+
+std::string Decoder() { return ProgramFolder() + "dravik-pict-decoder"; }
+
+size_t EntriesIn(const std::string& folder) {
+    size_t n = 0;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (dirent* e = readdir(d)) {
+            std::string name = e->d_name;
+            if (name != "." && name != "..")
+                ++n;
+        }
+        closedir(d);
+    }
+    return n;
+}
+
+// Left half red, right half blue: a flip or a lost pixel shows.
+std::string SplitPict(int w, int h) {
+    return test::MakePict(w, h, [w](int x, int) { return x < w / 2 ? Rgb{255, 0, 0} : Rgb{0, 0, 255}; });
+}
+
+class ConvertFileTest : public testing::Test {
+protected:
+    TempDir dir;
+    Settings settings;
+    AppState state;
+
+    void SetUp() override {
+        ApplyDefaults(settings, true, {});
+        ASSERT_TRUE(PrepareOutputFormat("jpg", settings, state));
+        mkdir((dir.path() + "out").c_str(), 0755);
+        state.outputFolder = dir.path() + "out/";
+    }
+
+    bool convert(ConversionRun& run, const std::string& input) {
+        state.currentInput = input;
+        return ConvertFile(settings, state, run);
+    }
+
+    static RGBQUAD PixelAt(const std::string& jpeg, unsigned x, unsigned y) {
+        Bitmap b(FreeImage_Load(FIF_JPEG, jpeg.c_str(), 0));
+        RGBQUAD c{};
+        if (b)
+            FreeImage_GetPixelColor(b.get(), x, b.height() - 1 - y, &c);
+        return c;
+    }
+};
+
+TEST_F(ConvertFileTest, DecoderPathWritesTheJpeg) {
+    ConversionRun run("", Decoder());
+    std::string in = dir.write("photo.pic", SplitPict(40, 20));
+    ASSERT_TRUE(convert(run, in));
+    EXPECT_EQ(state.currentOutput, dir.path() + "out/photo.jpg");
+    EXPECT_EQ(state.inputBitDepth, 32);
+    EXPECT_EQ(state.outputBitDepth, 24);
+    EXPECT_EQ(state.resultWidth, 40);
+    Bitmap out(FreeImage_Load(FIF_JPEG, state.currentOutput.c_str(), 0));
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out.width(), 40u);
+    EXPECT_EQ(out.height(), 20u);
+    EXPECT_EQ(out.bpp(), 24u);
+    RGBQUAD left = PixelAt(state.currentOutput, 2, 10);
+    RGBQUAD right = PixelAt(state.currentOutput, 37, 10);
+    EXPECT_GT(left.rgbRed, 200);
+    EXPECT_LT(left.rgbBlue, 60);
+    EXPECT_GT(right.rgbBlue, 200);
+    EXPECT_LT(right.rgbRed, 60);
+    EXPECT_EQ(EntriesIn(run.tempFolder().path()), 0u);
+}
+
+TEST_F(ConvertFileTest, ConverterPathIsPreferredAndLeavesNothingBehind) {
+    std::string converter = test::ImageMagickConvert();
+    if (converter.empty())
+        GTEST_SKIP() << "ImageMagick is not installed";
+    // No decoder: only the converter can succeed here.
+    ConversionRun run(converter, "");
+    std::string in = dir.write("photo.pict", SplitPict(30, 12));
+    ASSERT_TRUE(convert(run, in));
+    EXPECT_EQ(state.inputBitDepth, 24); // the converter's sRGB Targa
+    RGBQUAD left = PixelAt(state.currentOutput, 1, 6);
+    EXPECT_GT(left.rgbRed, 200);
+    EXPECT_EQ(EntriesIn(run.tempFolder().path()), 0u);
+}
+
+TEST_F(ConvertFileTest, ResizeAndFlipReachTheOutput) {
+    ConversionRun run("", Decoder());
+    settings.transform.doImageResize = 1;
+    settings.transform.imageWidth = 50;
+    settings.transform.imageWidthUnit = 1;
+    settings.transform.imageHeight = 50;
+    settings.transform.imageHeightUnit = 1;
+    settings.transform.doImageFlipHorizontal = 1;
+    settings.advanced.filenameMask = "%filename%_%width%x%height%.%ext%";
+    ASSERT_TRUE(convert(run, dir.write("a.pic", SplitPict(40, 20))));
+    EXPECT_EQ(state.currentOutput, dir.path() + "out/a_20x10.jpg");
+    EXPECT_GT(PixelAt(state.currentOutput, 1, 5).rgbBlue, 200); // mirrored
+}
+
+TEST_F(ConvertFileTest, DamagedAndHostileInputsFailCleanly) {
+    std::string converter = test::ImageMagickConvert();
+    ConversionRun withConverter(converter, Decoder());
+    ConversionRun decoderOnly("", Decoder());
+    withConverter.helperTimeoutSeconds = 10;
+    decoderOnly.helperTimeoutSeconds = 10;
+    std::string pict = SplitPict(16, 16);
+    // Every rectangle of the picture (frame, bounds...) made to claim
+    // 30000 x 30000 pixels, with the pixel data of 16 x 16.
+    std::string huge = pict;
+    const std::string small("\0\0\0\0\0\x10\0\x10", 8);
+    const std::string large("\0\0\0\0\x75\x30\x75\x30", 8);
+    for (size_t at = huge.find(small); at != std::string::npos; at = huge.find(small, at + 8))
+        huge.replace(at, 8, large);
+    std::vector<std::string> inputs = {
+        dir.write("empty.pic", ""),
+        dir.write("truncated.pic", pict.substr(0, 600)),
+        dir.write("text.pic", "this is not a picture at all\n"),
+        dir.write("huge.pic", huge),
+        dir.file("missing.pic"),
+    };
+    for (ConversionRun* run : {&decoderOnly, &withConverter}) {
+        for (const std::string& in : inputs) {
+            const size_t before = EntriesIn(state.outputFolder);
+            bool ok = convert(*run, in);
+            // A reader may salvage the rows of a cut file; the rest must fail.
+            bool salvageable = in.find("huge") != std::string::npos ||
+                               in.find("truncated") != std::string::npos;
+            if (!salvageable) {
+                EXPECT_FALSE(ok) << in;
+            }
+            // A success adds its one output at most; a failure adds nothing.
+            EXPECT_LE(EntriesIn(state.outputFolder), before + (ok ? 1 : 0)) << in;
+            EXPECT_EQ(EntriesIn(run->tempFolder().path()), 0u) << in;
+        }
+    }
+}
+
+TEST_F(ConvertFileTest, OutputProblemsFailWithoutPartialFiles) {
+    ConversionRun run("", Decoder());
+    std::string in = dir.write("x.pic", SplitPict(8, 8));
+    state.outputFolder = dir.path() + "nowhere/";
+    EXPECT_FALSE(convert(run, in));
+    state.outputFolder = dir.path() + "out/";
+    settings.advanced.filenameMask = std::string(300, 'n') + ".%ext%";
+    EXPECT_FALSE(convert(run, in));
+    settings.advanced.filenameMask = "sub/%filename%.%ext%"; // a folder that does not exist
+    EXPECT_FALSE(convert(run, in));
+    EXPECT_EQ(EntriesIn(state.outputFolder), 0u);
+}
+
+TEST_F(ConvertFileTest, ExistingOutputIsReplacedOnlyByACompleteOne) {
+    ConversionRun run("", Decoder());
+    std::string previous = dir.write("out/x.jpg", "old content");
+    ASSERT_TRUE(convert(run, dir.write("x.pic", SplitPict(8, 8))));
+    EXPECT_NE(test::ReadFileText(previous), "old content");
+    dir.write("out/y.jpg", "keep me");
+    EXPECT_FALSE(convert(run, dir.write("y.pic", "broken")));
+    EXPECT_EQ(test::ReadFileText(dir.path() + "out/y.jpg"), "keep me");
+}
+
+TEST_F(ConvertFileTest, NeverTouchesTheUsersOwnTargaBesideTheInput) {
+    std::string converter = test::ImageMagickConvert();
+    ConversionRun run(converter, Decoder());
+    std::string own = dir.write("photo.tga", "my own file");
+    ASSERT_TRUE(convert(run, dir.write("photo.pic", SplitPict(8, 8))));
+    EXPECT_EQ(test::ReadFileText(own), "my own file");
+}
+
+TEST_F(ConvertFileTest, OddFileNamesReachTheConverterAsOneArgument) {
+    std::string converter = test::ImageMagickConvert();
+    if (converter.empty())
+        GTEST_SKIP() << "ImageMagick is not installed";
+    ConversionRun run(converter, ""); // success proves the converter read the file
+    for (const char* name : {"with blank.pic", "double\"quote.pic", "single'quote.pic",
+                             "a[1].pic", "-leading-dash.pic", "pict:colon.pic",
+                             "caf\xC3\xA9.pic", "100%d.pic"}) {
+        std::string in = dir.write(name, SplitPict(8, 8));
+        EXPECT_TRUE(convert(run, in)) << name;
+    }
+    // A relative path with a leading dash, from the input's own folder.
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    EXPECT_TRUE(convert(run, "-leading-dash.pic"));
+    ASSERT_EQ(chdir(cwd), 0);
+}
+
+TEST_F(ConvertFileTest, HungConverterIsStoppedAndTheDecoderTakesOver) {
+    std::string hang = dir.write("convert", "#!/bin/sh\nsleep 60\n");
+    chmod(hang.c_str(), 0755);
+    ConversionRun run(hang, Decoder());
+    run.helperTimeoutSeconds = 1;
+    EXPECT_TRUE(convert(run, dir.write("x.pic", SplitPict(8, 8))));
+}
+
+TEST_F(ConvertFileTest, CrashingDecoderIsOneFailedFile) {
+    std::string crash = dir.write("decoder", "#!/bin/sh\nkill -SEGV $$\n");
+    chmod(crash.c_str(), 0755);
+    ConversionRun run("", crash);
+    EXPECT_FALSE(convert(run, dir.write("x.pic", SplitPict(8, 8))));
+    ConversionRun good("", Decoder());
+    EXPECT_TRUE(convert(good, dir.write("y.pic", SplitPict(8, 8))));
+}
+
+TEST_F(ConvertFileTest, TempFolderIsPrivateAndGoesAwayWithTheRun) {
+    std::string folder;
+    {
+        ConversionRun run("", Decoder());
+        folder = run.tempFolder().path();
+        struct stat st {};
+        ASSERT_EQ(stat(folder.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+    }
+    EXPECT_NE(access(folder.c_str(), F_OK), 0);
+}
+
+} // namespace
+} // namespace dravik
