@@ -22,16 +22,16 @@ constexpr OptionSpec Switch(const char* name, const char* group, const char* key
     return {name, nullptr, V::Switch, A::Setting, group, key, -1, value};
 }
 // An option whose value also switches a feature on.
-constexpr OptionSpec On(OptionSpec spec, const char* group, const char* key, int value = 1) {
-    spec.onGroup = group;
-    spec.onKey = key;
-    spec.onValue = value;
-    return spec;
+constexpr OptionSpec On(OptionSpec option, const char* group, const char* key, int value = 1) {
+    option.onGroup = group;
+    option.onKey = key;
+    option.onValue = value;
+    return option;
 }
 constexpr OptionSpec CliOnly(const char* name, const char* shortName, V value, A action) {
-    OptionSpec spec{name, shortName, value, action};
-    spec.inProfile = false;
-    return spec;
+    OptionSpec option{name, shortName, value, action};
+    option.inProfile = false;
+    return option;
 }
 
 // clang-format off
