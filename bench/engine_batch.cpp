@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <dirent.h>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace dravik;
@@ -51,6 +52,12 @@ int main(int argc, char** argv) {
         }
     }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%.3f %d %zu\n", seconds, converted, files.size());
+    // The program's own peak and that of its largest helper process.
+    rusage self{};
+    rusage children{};
+    getrusage(RUSAGE_SELF, &self);
+    getrusage(RUSAGE_CHILDREN, &children);
+    std::printf("%.3f %d %zu %ld %ld\n", seconds, converted, files.size(), self.ru_maxrss,
+                children.ru_maxrss);
     return converted == static_cast<int>(files.size()) ? 0 : 1;
 }

@@ -118,9 +118,8 @@ Bitmap RotateBitmap(Bitmap in, int width, int height, const Settings& settings) 
     switch (t.imageRotationType) {
     case 0: {
         const RGBQUAD background = backgroundOf(t.imageRotationBackColor);
-        return Converted(std::move(in), [&](FIBITMAP* dib) {
-            return FreeImage_Rotate(dib, angle, &background);
-        });
+        return Converted(std::move(in),
+                         [&](FIBITMAP* dib) { return FreeImage_Rotate(dib, angle, &background); });
     }
     case 1: {
         const double centreX = width / 2.0;

@@ -70,14 +70,15 @@ TEST_P(ReduceBitDepthTest, ConvertsToTheOutputDepth) {
     EXPECT_EQ(out.width(), 16u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Depths, ReduceBitDepthTest,
-    testing::Values(ReduceCase{"Float", "exr", 96, 96, FIT_RGBF},
-                    ReduceCase{"Rgb16", "png", 48, 48, FIT_RGB16},
-                    ReduceCase{"Rgba", "png", 32, 32, FIT_BITMAP},
-                    ReduceCase{"Nibble", "bmp", 4, 4, FIT_BITMAP},
-                    ReduceCase{"OneBit", "png", 1, 1, FIT_BITMAP}),
-    [](const testing::TestParamInfo<ReduceCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Depths, ReduceBitDepthTest,
+                         testing::Values(ReduceCase{"Float", "exr", 96, 96, FIT_RGBF},
+                                         ReduceCase{"Rgb16", "png", 48, 48, FIT_RGB16},
+                                         ReduceCase{"Rgba", "png", 32, 32, FIT_BITMAP},
+                                         ReduceCase{"Nibble", "bmp", 4, 4, FIT_BITMAP},
+                                         ReduceCase{"OneBit", "png", 1, 1, FIT_BITMAP}),
+                         [](const testing::TestParamInfo<ReduceCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(ReduceBitDepth, EightBitsAreGreyForJpegFamiliesAndAPaletteElsewhere) {
     const struct {
@@ -173,16 +174,6 @@ TEST(ReduceBitDepth, AutomaticDepthFollowsTheLoadedDepth) {
     state.inputBitDepth = 32;
     EXPECT_EQ(ReduceBitDepth(Bitmap(FreeImage_ConvertTo32Bits(Colourful().get())), state).bpp(),
               24u);
-}
-
-TEST(ReduceBitDepth, ManualDepthIsKept) {
-    AppState state;
-    state.outputExtension = "jpg";
-    state.inputBitDepth = 24;
-    state.outputBitDepth = 8;
-    Bitmap out = ReduceBitDepth(Colourful(), state);
-    EXPECT_EQ(state.outputBitDepth, 8);
-    EXPECT_EQ(out.bpp(), 8u);
 }
 
 TEST(ReduceBitDepth, NullStaysNull) {

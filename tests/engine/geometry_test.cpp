@@ -86,18 +86,15 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ComputeResizeTest,
     testing::Values(
         ResizeCase{"LandscapeKeepsAspect", 4000, 3000, 800, 0, 800, 0, true, 0, true, 800, 600},
-        ResizeCase{"PortraitUsesHeightTarget", 3000, 4000, 800, 0, 600, 0, true, 0, true, 450,
-                   600},
+        ResizeCase{"PortraitUsesHeightTarget", 3000, 4000, 800, 0, 600, 0, true, 0, true, 450, 600},
         ResizeCase{"SquareUsesWidthTarget", 1000, 1000, 500, 0, 300, 0, true, 0, true, 500, 500},
         ResizeCase{"AspectRoundsHalfAwayFromZero", 1000, 500, 801, 0, 1, 0, true, 0, true, 801,
                    401},
         ResizeCase{"StretchWithoutAspect", 4000, 3000, 800, 0, 800, 0, false, 0, true, 800, 800},
         ResizeCase{"LargeOnlyKeepsSmaller", 640, 480, 800, 0, 600, 0, false, 1, false, 0, 0},
         ResizeCase{"LargeOnlyResizesWider", 1000, 480, 800, 0, 600, 0, false, 1, true, 800, 600},
-        ResizeCase{"LargeOnlyWiderWithAspect", 1000, 480, 800, 0, 600, 0, true, 1, true, 800,
-                   384},
-        ResizeCase{"LargeOnlyReachingOneSide", 800, 400, 800, 0, 600, 0, false, 1, true, 800,
-                   600},
+        ResizeCase{"LargeOnlyWiderWithAspect", 1000, 480, 800, 0, 600, 0, true, 1, true, 800, 384},
+        ResizeCase{"LargeOnlyReachingOneSide", 800, 400, 800, 0, 600, 0, false, 1, true, 800, 600},
         ResizeCase{"AlwaysEnlargesSmaller", 640, 480, 800, 0, 600, 0, false, 0, true, 800, 600},
         ResizeCase{"PercentHalvesToEven", 1001, 1003, 50, 1, 50, 1, false, 0, true, 500, 502},
         ResizeCase{"PercentAndPixelsMixed", 1000, 1000, 25, 1, 300, 0, false, 0, true, 250, 300},
@@ -138,9 +135,9 @@ TEST_F(RescaleTest, UsesTheFilterOfTheAlgorithmSetting) {
     const struct {
         uint8_t algorithm;
         FREE_IMAGE_FILTER filter;
-    } cases[] = {{0, FILTER_BOX},        {1, FILTER_BILINEAR}, {2, FILTER_BSPLINE},
-                 {3, FILTER_BICUBIC},    {4, FILTER_CATMULLROM}, {5, FILTER_LANCZOS3},
-                 {6, FILTER_BICUBIC},    {255, FILTER_BICUBIC}};
+    } cases[] = {{0, FILTER_BOX},     {1, FILTER_BILINEAR},   {2, FILTER_BSPLINE},
+                 {3, FILTER_BICUBIC}, {4, FILTER_CATMULLROM}, {5, FILTER_LANCZOS3},
+                 {6, FILTER_BICUBIC}, {255, FILTER_BICUBIC}};
     const Bitmap source = Pattern(13, 11);
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.algorithm));
@@ -259,32 +256,39 @@ TEST_F(RotateTest, SimpleRotationFillsCornersWithTheBackgroundColour) {
     }
 }
 
-// Left half red, right half blue.
-Bitmap Halves(int w, int h) {
+// Four quadrants: red on the left, blue on the right, green added at the top.
+Bitmap Quadrants(int w, int h) {
     Bitmap b(FreeImage_Allocate(w, h, 24));
-    RGBQUAD red{0, 0, 255, 0};
-    RGBQUAD blue{255, 0, 0, 0};
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            FreeImage_SetPixelColor(b.get(), x, y, x < w / 2 ? &red : &blue);
+        for (int x = 0; x < w; ++x) {
+            RGBQUAD c{.rgbBlue = static_cast<BYTE>(x < w / 2 ? 0 : 255),
+                      .rgbGreen = static_cast<BYTE>(y < h / 2 ? 0 : 255),
+                      .rgbRed = static_cast<BYTE>(x < w / 2 ? 255 : 0),
+                      .rgbReserved = 0};
+            FreeImage_SetPixelColor(b.get(), x, y, &c);
+        }
     return b;
 }
 
-TEST_F(RotateTest, AdvancedRotationTurnsAboutTheGivenCentreInPlace) {
+TEST_F(RotateTest, AdvancedRotationTurnsAboutTheCentreOfTheGivenSize) {
+    constexpr int w = 8;
+    constexpr int h = 6;
     s.transform.imageRotationType = 1;
     s.transform.imageRotation = 180;
-    Bitmap about = RotateBitmap(Halves(8, 4), 8, 4, s);
-    ASSERT_TRUE(about);
-    EXPECT_EQ(about.width(), 8u);
-    EXPECT_EQ(about.height(), 4u);
-    EXPECT_EQ(Pixel(about, 0, 1).rgbBlue, 255); // halves swapped about the centre
-    EXPECT_EQ(Pixel(about, 7, 1).rgbRed, 255);
-
-    // About the origin the picture leaves the canvas, which FreeImage fills
-    // by mirroring; the left edge then keeps its colour.
-    Bitmap origin = RotateBitmap(Halves(8, 4), 0, 0, s);
-    ASSERT_TRUE(origin);
-    EXPECT_EQ(Pixel(origin, 0, 1).rgbRed, 255);
+    const Bitmap source = Quadrants(w, h);
+    Bitmap out = RotateBitmap(Bitmap(FreeImage_Clone(source.get())), w, h, s);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out.width(), 8u);
+    EXPECT_EQ(out.height(), 6u);
+    EXPECT_EQ(out.bpp(), 24u);
+    // Half a turn about (w/2, h/2), measured from the top-left corner, takes
+    // (x, y) from (w - x, h - y); the first row and column come from outside
+    // the picture and are skipped. Rows here count from the top.
+    const auto fromTop = [h](const Bitmap& b, int x, int y) { return Pixel(b, x, h - 1 - y); };
+    for (int y = 1; y < h; ++y)
+        for (int x = 1; x < w; ++x)
+            EXPECT_TRUE(SameRgb(fromTop(out, x, y), fromTop(source, w - x, h - y)))
+                << x << "," << y;
 }
 
 TEST_F(RotateTest, UnknownTypeOnlyConverts) {
