@@ -1,5 +1,7 @@
 #include "engine/geometry.h"
 
+#include "engine/canvas.h"
+
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -8,33 +10,12 @@
 namespace dravik {
 namespace {
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// The colour text is RRGGBB; anything that is not exactly six hexadecimal
-// digits is black. The fourth byte stays 0 so that 32-bit results get a
-// background that is transparent as well as coloured.
 RGBQUAD backgroundOf(const std::string& text) {
+    const Rgba c = ParseColorText(text, 0);
     RGBQUAD colour{};
-    if (text.size() != 6)
-        return colour;
-    uint32_t value = 0;
-    for (char c : text) {
-        const int digit = hexDigit(c);
-        if (digit < 0)
-            return RGBQUAD{};
-        value = value * 16 + static_cast<uint32_t>(digit);
-    }
-    colour.rgbRed = static_cast<BYTE>(value >> 16);
-    colour.rgbGreen = static_cast<BYTE>(value >> 8);
-    colour.rgbBlue = static_cast<BYTE>(value);
+    colour.rgbRed = c.r;
+    colour.rgbGreen = c.g;
+    colour.rgbBlue = c.b;
     return colour;
 }
 
