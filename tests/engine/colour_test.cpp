@@ -1,5 +1,7 @@
 #include "engine/colour.h"
 
+#include "support/bitmaps.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +10,8 @@
 
 namespace dravik {
 namespace {
+
+using test::SameBits;
 
 // Three columns per row (red, green, blue ramps) so that every channel and
 // every row differs.
@@ -50,17 +54,6 @@ RGBQUAD PaletteColour(const Bitmap& b, int x, int y) {
     BYTE index = 0;
     EXPECT_TRUE(FreeImage_GetPixelIndex(b.get(), x, y, &index));
     return FreeImage_GetPalette(b.get())[index];
-}
-
-bool SameBits(const Bitmap& a, const Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height() || a.bpp() != b.bpp())
-        return false;
-    const unsigned line = FreeImage_GetLine(a.get());
-    for (unsigned y = 0; y < a.height(); ++y)
-        if (std::memcmp(FreeImage_GetScanLine(a.get(), y), FreeImage_GetScanLine(b.get(), y),
-                        line) != 0)
-            return false;
-    return true;
 }
 
 // ---- Common behaviour of the four steps --------------------------------------

@@ -2,6 +2,8 @@
 
 #include "engine/canvas.h"
 
+#include "support/bitmaps.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,22 +12,7 @@
 namespace dravik {
 namespace {
 
-Bitmap Solid(int w, int h, Rgba c, int bpp = 24) {
-    Bitmap b(
-        FreeImage_Allocate(w, h, bpp, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
-    const int step = bpp / 8;
-    for (int y = 0; y < h; ++y) {
-        BYTE* p = FreeImage_GetScanLine(b.get(), y);
-        for (int x = 0; x < w; ++x, p += step) {
-            p[FI_RGBA_RED] = c.r;
-            p[FI_RGBA_GREEN] = c.g;
-            p[FI_RGBA_BLUE] = c.b;
-            if (bpp == 32)
-                p[FI_RGBA_ALPHA] = c.a;
-        }
-    }
-    return b;
-}
+using test::Solid;
 
 // Pixel at (x, y) counted from the top.
 Rgba At(const Bitmap& b, int x, int y) {

@@ -1,5 +1,7 @@
 #include "engine/geometry.h"
 
+#include "support/bitmaps.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -8,6 +10,8 @@
 
 namespace dravik {
 namespace {
+
+using test::SameBits;
 
 // A picture whose every pixel differs, so that any mirroring or misplaced
 // filter shows in the bytes.
@@ -34,17 +38,6 @@ RGBQUAD Pixel(const Bitmap& b, int x, int y) {
 
 bool SameRgb(RGBQUAD a, RGBQUAD b) {
     return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue;
-}
-
-bool SamePixels(const Bitmap& a, const Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height() || a.bpp() != b.bpp())
-        return false;
-    const unsigned line = FreeImage_GetLine(a.get());
-    for (unsigned y = 0; y < a.height(); ++y)
-        if (std::memcmp(FreeImage_GetScanLine(a.get(), y), FreeImage_GetScanLine(b.get(), y),
-                        line) != 0)
-            return false;
-    return true;
 }
 
 // ---- Resize size computation ------------------------------------------------
@@ -147,7 +140,7 @@ TEST_F(RescaleTest, UsesTheFilterOfTheAlgorithmSetting) {
         EXPECT_EQ(out.width(), 29u);
         EXPECT_EQ(out.height(), 23u);
         const Bitmap expected(FreeImage_Rescale(source.get(), 29, 23, c.filter));
-        EXPECT_TRUE(SamePixels(out, expected));
+        EXPECT_TRUE(SameBits(out, expected));
     }
 }
 

@@ -4,6 +4,8 @@
 #include "engine/overlays.h"
 #include "support/temp_dir.h"
 
+#include "support/bitmaps.h"
+
 #include <gtest/gtest.h>
 
 // FreeImage.h and png.h both define this save flag; it is not used here.
@@ -21,26 +23,11 @@
 namespace dravik {
 namespace {
 
+using test::Solid;
+
 using test::TempDir;
 
 // --- pictures -------------------------------------------------------------
-
-Bitmap Solid(int w, int h, Rgba c, int bpp = 24) {
-    Bitmap b(
-        FreeImage_Allocate(w, h, bpp, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
-    const int step = bpp / 8;
-    for (int y = 0; y < h; ++y) {
-        BYTE* p = FreeImage_GetScanLine(b.get(), y);
-        for (int x = 0; x < w; ++x, p += step) {
-            p[FI_RGBA_RED] = c.r;
-            p[FI_RGBA_GREEN] = c.g;
-            p[FI_RGBA_BLUE] = c.b;
-            if (bpp == 32)
-                p[FI_RGBA_ALPHA] = c.a;
-        }
-    }
-    return b;
-}
 
 // A picture whose pixels come from fn(x, y), y counted from the top.
 Bitmap Painted(int w, int h, int bpp, const std::function<Rgba(int, int)>& fn) {
