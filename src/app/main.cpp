@@ -2,7 +2,9 @@
 
 #include "app/console_texts.h"
 #include "app/run_mode.h"
+#include "batch/command_line_run.h"
 #include "batch/exit_codes.h"
+#include "batch/terminal_progress.h"
 #include "platform/console.h"
 #include "platform/instance_lock.h"
 #include "platform/local_time.h"
@@ -43,6 +45,12 @@ int main(int argc, char** argv) {
             return static_cast<int>(kExitError);
         }
         return RunUninstallPrompt(argc, argv);
+    };
+
+    runtime.commandLineRun = [&](bool quiet) {
+        bool progressLine = !quiet && TerminalProgress::StderrIsTerminal();
+        CommandLineBatch batch{settings, state, session, console, quiet, progressLine, {}};
+        return RunCommandLineBatch(batch);
     };
 
     RunModeResult mode = SelectRunMode(params, runtime);

@@ -3,6 +3,8 @@
 #include "engine/format_tables.h"
 #include "settings/settings.h"
 
+#include <algorithm>
+
 namespace dravik {
 
 bool InputList::add(const std::string& path, const std::string& subfolder) {
@@ -27,6 +29,27 @@ bool InputList::remove(const std::string& path) {
             --position;
     }
     return true;
+}
+
+void InputList::removeRows(std::vector<size_t> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.empty())
+        return;
+    std::vector<InputEntry> kept;
+    kept.reserve(entries_.size());
+    size_t next = 0;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (next < rows.size() && rows[next] == i) {
+            ++next;
+            continue;
+        }
+        kept.push_back(std::move(entries_[i]));
+    }
+    entries_ = std::move(kept);
+    index_.clear();
+    for (size_t i = 0; i < entries_.size(); ++i)
+        index_.emplace(entries_[i].path, i);
 }
 
 void InputList::clear() {

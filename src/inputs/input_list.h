@@ -18,6 +18,9 @@ public:
     bool add(const std::string& path, const std::string& subfolder);
     bool contains(const std::string& path) const;
     bool remove(const std::string& path);
+    // Removes the entries at the given positions (any order, duplicates
+    // ignored) in one pass.
+    void removeRows(std::vector<size_t> rows);
     void clear();
     size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }

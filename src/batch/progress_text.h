@@ -1,0 +1,20 @@
+// How a running batch describes its progress: durations, estimates and
+// file names cut to fit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace dravik {
+
+// "hh:mm:ss", preceded by "Nd:" from one day on; "00:00:00" below a second.
+std::string FormatDuration(int64_t milliseconds);
+
+// The text cut in its middle to `maximum` characters around "...".
+std::string ShortenMiddle(const std::string& text, int maximum);
+
+// The time still needed when every file not yet finished (the one in work
+// included) takes as long as the last one did. 0 when unknown.
+int64_t RemainingMilliseconds(int64_t lastDurationMs, int64_t total, int64_t index);
+
+} // namespace dravik
