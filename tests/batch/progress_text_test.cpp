@@ -1,0 +1,72 @@
+#include "batch/progress_text.h"
+#include "batch/terminal_progress.h"
+#include "ui/language_table.h"
+
+#include <gtest/gtest.h>
+
+namespace dravik {
+namespace {
+
+struct DurationCase {
+    int64_t ms;
+    const char* text;
+};
+
+class FormatDurationTest : public testing::TestWithParam<DurationCase> {};
+
+TEST_P(FormatDurationTest, Formats) { EXPECT_EQ(FormatDuration(GetParam().ms), GetParam().text); }
+
+INSTANTIATE_TEST_SUITE_P(Cases, FormatDurationTest,
+                         testing::Values(DurationCase{-5, "00:00:00"}, DurationCase{999, "00:00:00"},
+                                         DurationCase{1000, "00:00:01"},
+                                         DurationCase{59999, "00:00:59"},
+                                         DurationCase{3600000, "01:00:00"},
+                                         DurationCase{86399999, "23:59:59"},
+                                         DurationCase{90061000, "1d:01:01:01"},
+                                         DurationCase{INT64_MAX, "106751991167d:07:12:55"}));
+
+TEST(ShortenMiddleTest, KeepsBothEndsAroundThreeDots) {
+    std::string path(120, 'a');
+    for (size_t i = 0; i < path.size(); ++i)
+        path[i] = static_cast<char>('a' + i % 26);
+    std::string shown = ShortenMiddle(path, 50);
+    EXPECT_EQ(shown, path.substr(0, 23) + "..." + path.substr(120 - 23));
+    EXPECT_EQ(ShortenMiddle("short", 50), "short");
+    EXPECT_EQ(ShortenMiddle("", 2), "");
+    EXPECT_EQ(ShortenMiddle("abcdef", 2), "...");
+    // Characters, not bytes: "é" is never split.
+    std::string accents;
+    for (int i = 0; i < 20; ++i)
+        accents += "\xC3\xA9";
+    EXPECT_EQ(ShortenMiddle(accents, 9), "\xC3\xA9\xC3\xA9\xC3\xA9...\xC3\xA9\xC3\xA9\xC3\xA9");
+}
+
+TEST(RemainingTimeTest, LastDurationTimesTheFilesLeft) {
+    EXPECT_EQ(RemainingMilliseconds(2500, 10, 4), 17500);
+    EXPECT_EQ(FormatDuration(RemainingMilliseconds(2500, 10, 4)), "00:00:17");
+    EXPECT_EQ(RemainingMilliseconds(0, 10, 4), 0) << "after a failure the estimate is unknown";
+    EXPECT_EQ(RemainingMilliseconds(1000, 3, 3), 1000);
+}
+
+TEST(TerminalProgressTest, LineFitsTheTerminalAndShowsTheEstimateForLongBatches) {
+    LoadLanguageTable("");
+    ProgressSnapshot s;
+    s.index = 4;
+    s.currentFile = "/photos/" + std::string(200, 'x') + ".pic";
+    s.lastDurationMs = 2500;
+    std::string line = TerminalProgress::Compose(s, 10, true, 80);
+    EXPECT_LT(line.size(), 80u);
+    EXPECT_EQ(line.rfind("4/10 40%  /photos/", 0), 0u) << line;
+    EXPECT_NE(line.find("..."), std::string::npos);
+    EXPECT_NE(line.find("Time Remaining: 00:00:17"), std::string::npos) << line;
+
+    EXPECT_EQ(TerminalProgress::Compose(s, 4, true, 80).find("Time"), std::string::npos);
+    s.lastDurationMs = 0;
+    EXPECT_NE(TerminalProgress::Compose(s, 5, true, 80).find("Unknown"), std::string::npos);
+    s.currentFile = "/a\nb.pic";
+    EXPECT_EQ(TerminalProgress::Compose(s, 5, false, 80), "4/5 80%  /a?b.pic");
+    EXPECT_EQ(TerminalProgress::Compose(s, 5, false, 12), "4/5 80%");
+}
+
+} // namespace
+} // namespace dravik
