@@ -95,7 +95,11 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
         const std::string copy = temp.uniquePath(".tga");
         // An absolute input path cannot pass for an option (leading "-") or
         // a format prefix ("pict:"); argv passes blanks and quotes as they are.
-        RunProcess({run.converterPath(), "-quiet", "-colorspace", "sRGB", input, copy},
+        // ImageMagick 6 writes Targa rows top first yet marks them as bottom
+        // first; FreeImage believes the mark. Saying top-left makes mark and
+        // rows agree on every version.
+        RunProcess({run.converterPath(), "-quiet", input, "-colorspace", "sRGB", "-orient",
+                    "TopLeft", copy},
                    run.helperTimeoutSeconds);
         if (NonEmptyFile(copy))
             bitmap = Bitmap(FreeImage_Load(FIF_TARGA, copy.c_str(), 0));

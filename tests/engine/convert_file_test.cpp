@@ -37,6 +37,15 @@ std::string SplitPict(int w, int h) {
     return test::MakePict(w, h, [w](int x, int) { return x < w / 2 ? Rgb{255, 0, 0} : Rgb{0, 0, 255}; });
 }
 
+// Red, blue over green, white: either flip of the rows or the columns shows.
+std::string QuadrantPict(int w, int h) {
+    return test::MakePict(w, h, [w, h](int x, int y) {
+        if (y < h / 2)
+            return x < w / 2 ? Rgb{255, 0, 0} : Rgb{0, 0, 255};
+        return x < w / 2 ? Rgb{0, 255, 0} : Rgb{255, 255, 255};
+    });
+}
+
 class ConvertFileTest : public testing::Test {
 protected:
     TempDir dir;
@@ -53,6 +62,22 @@ protected:
     bool convert(ConversionRun& run, const std::string& input) {
         state.currentInput = input;
         return ConvertFile(settings, state, run);
+    }
+
+    // The output's four corners are red, blue, green and white, in reading
+    // order.
+    static void ExpectQuadrants(const std::string& jpeg, unsigned w, unsigned h) {
+        struct Corner {
+            unsigned x, y;
+            int r, g, b;
+        };
+        for (const Corner& k : {Corner{1, 1, 255, 0, 0}, Corner{w - 2, 1, 0, 0, 255},
+                                Corner{1, h - 2, 0, 255, 0}, Corner{w - 2, h - 2, 255, 255, 255}}) {
+            RGBQUAD c = PixelAt(jpeg, k.x, k.y);
+            EXPECT_NEAR(c.rgbRed, k.r, 60) << k.x << "," << k.y;
+            EXPECT_NEAR(c.rgbGreen, k.g, 60) << k.x << "," << k.y;
+            EXPECT_NEAR(c.rgbBlue, k.b, 60) << k.x << "," << k.y;
+        }
     }
 
     static RGBQUAD PixelAt(const std::string& jpeg, unsigned x, unsigned y) {
@@ -84,6 +109,9 @@ TEST_F(ConvertFileTest, DecoderPathWritesTheJpeg) {
     EXPECT_GT(right.rgbBlue, 200);
     EXPECT_LT(right.rgbRed, 60);
     EXPECT_EQ(EntriesIn(run.tempFolder().path()), 0u);
+
+    ASSERT_TRUE(convert(run, dir.write("quad.pic", QuadrantPict(32, 24))));
+    ExpectQuadrants(state.currentOutput, 32, 24);
 }
 
 TEST_F(ConvertFileTest, ConverterPathIsPreferredAndLeavesNothingBehind) {
@@ -92,11 +120,10 @@ TEST_F(ConvertFileTest, ConverterPathIsPreferredAndLeavesNothingBehind) {
         GTEST_SKIP() << "ImageMagick is not installed";
     // No decoder: only the converter can succeed here.
     ConversionRun run(converter, "");
-    std::string in = dir.write("photo.pict", SplitPict(30, 12));
+    std::string in = dir.write("photo.pict", QuadrantPict(32, 24));
     ASSERT_TRUE(convert(run, in));
     EXPECT_EQ(state.inputBitDepth, 24); // the converter's sRGB Targa
-    RGBQUAD left = PixelAt(state.currentOutput, 1, 6);
-    EXPECT_GT(left.rgbRed, 200);
+    ExpectQuadrants(state.currentOutput, 32, 24);
     EXPECT_EQ(EntriesIn(run.tempFolder().path()), 0u);
 }
 
