@@ -37,7 +37,9 @@ int DigitValue(char c, int base) {
 
 } // namespace
 
-int32_t ReadInteger(std::string_view text) {
+namespace {
+
+int32_t ReadIntegerIn(std::string_view text, bool prefixes) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
@@ -47,10 +49,10 @@ int32_t ReadInteger(std::string_view text) {
         ++i;
     }
     int base = 10;
-    if (i < text.size() && text[i] == '$') {
+    if (prefixes && i < text.size() && text[i] == '$') {
         base = 16;
         ++i;
-    } else if (i < text.size() && text[i] == '%') {
+    } else if (prefixes && i < text.size() && text[i] == '%') {
         base = 2;
         ++i;
     }
@@ -73,6 +75,12 @@ int32_t ReadInteger(std::string_view text) {
         return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(value);
 }
+
+} // namespace
+
+int32_t ReadInteger(std::string_view text) { return ReadIntegerIn(text, true); }
+
+int32_t ReadDecimalInteger(std::string_view text) { return ReadIntegerIn(text, false); }
 
 double ReadFloat(std::string_view text) {
     size_t i = 0;

@@ -13,6 +13,9 @@ namespace dravik {
 // beyond 32 bits saturate.
 int32_t ReadInteger(std::string_view text);
 
+// The same in decimal only, as config.ini stores integers: "$10" reads as 0.
+int32_t ReadDecimalInteger(std::string_view text);
+
 // A decimal number ("1.5", "-2", "3e2"); "+Infinity", "-Infinity" and
 // "NaN" are read as those values. Anything else reads as 0.
 double ReadFloat(std::string_view text);

@@ -42,4 +42,8 @@ bool AskQuestion(const std::string& titleKey, const std::string& text) {
     return boxes != nullptr && boxes->askQuestion(GetText("Msg", titleKey), text);
 }
 
+bool ConfirmResetToDefaults() {
+    return AskQuestion("Reset to Defaults", GetText("Msg", "Ask reset to defaults"));
+}
+
 } // namespace dravik

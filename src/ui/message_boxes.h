@@ -33,4 +33,7 @@ bool AskWarningQuestion(const std::string& text);
 // Yes/No with a question icon, titled by the "Msg" text of titleKey.
 bool AskQuestion(const std::string& titleKey, const std::string& text);
 
+// Asks whether every setting should go back to its default; true on Yes.
+bool ConfirmResetToDefaults();
+
 } // namespace dravik
