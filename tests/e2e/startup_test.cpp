@@ -1,11 +1,14 @@
 // Runs the built executable as a user's shell would.
 #include "platform/instance_lock.h"
+#include "support/pict_writer.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <sys/stat.h>
 
 namespace dravik {
 namespace {
@@ -62,11 +65,15 @@ TEST_F(StartupTest, OptionErrorsPrintOneLineAndExitOne) {
 }
 
 TEST_F(StartupTest, InputPrintsTheBanner) {
+    // x.pic does not exist: the run stops at its first check, after the banner.
     ProgramResult r = run({"-i", "x.pic"});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "Tolvenor Dravik 3.1\nCopyright (c) 2026 Tolvenor\nhttp://www.tolvenor.example/\n \n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out,
+              "Tolvenor Dravik 3.1\nCopyright (c) 2026 Tolvenor\nhttp://www.tolvenor.example/\n \n"
+              "Preparing...\nError: Invalid input file\n");
     r = run({"-q", "-i", "x.pic", "-p"});
-    EXPECT_EQ(r.out, "Press any key to exit.\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "Error: Invalid input file\nPress any key to exit.\n");
 }
 
 TEST_F(StartupTest, HostileCommandLinesNeverCrash) {
@@ -78,15 +85,35 @@ TEST_F(StartupTest, HostileCommandLinesNeverCrash) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "Error: Incorrect number of parameters\n");
 
-    // The kernel caps one argument at 128 KiB; stay just below it.
+    // The kernel caps one argument at 128 KiB; stay just below it. A folder
+    // name that long cannot exist; the unclosed quote swallows what follows.
     r = run({"-i", std::string(120000, 'x'), "--wm-text=\"" + std::string(120000, 'y')});
-    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.signal, 0);
+    ASSERT_FALSE(r.outLines().empty());
+    EXPECT_EQ(r.outLines().back(), "Error: Invalid input folder");
 
+    // The same text reaches the echo whole when the input is real.
+    const std::string folder = dir.path() + "in";
+    mkdir(folder.c_str(), 0755);
+    r = run({"-d", "-i", folder, "--wm-font=No Such Font Family",
+             "--wm-text=\"" + std::string(120000, 'y')});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.signal, 0);
+    std::vector<std::string> lines = r.outLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Watermark text: " + std::string(120000, 'y')),
+              lines.end());
+    EXPECT_EQ(lines.back(), "Error: Invalid watermark font");
+
+    // A profile of binary junk changes nothing: the quiet run converts and
+    // stays silent.
     std::string binary = dir.write("binary.ini", std::string("\0\x01\xff[CLI]\n\0=\0", 12));
-    r = run({"--profile=" + binary, "-q", "-i", "x"});
+    dir.write("in/a.pic", test::MakeSolidPict(8, 6, {10, 200, 10}));
+    r = run({"--profile=" + binary, "-q", "-i", folder});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "");
+    EXPECT_EQ(test::ReadFileText(folder + "/a.jpg").rfind("\xFF\xD8\xFF", 0), 0u);
 }
 
 TEST_F(StartupTest, NoDisplayForTheWindowIsAClearError) {
