@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
+#include <dirent.h>
+#include <sys/resource.h>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -185,12 +188,31 @@ TEST_F(ConfigFileTest, AFailedSaveKeepsTheOldFile) {
     EXPECT_EQ(ReadFileText(path), "old");
 }
 
-TEST_F(ConfigFileTest, ASaveThatCannotCompleteLeavesNoTrace) {
-    // /dev/full takes no byte: the write fails after the temporary file was
-    // made, and neither the old file nor a leftover may differ.
+TEST_F(ConfigFileTest, AWriteThatFailsHalfwayKeepsTheOldFileAndLeavesNoTrace) {
+    // A file-size limit makes the write fail part way, as a full disk would,
+    // and works for root as well.
     std::string path = dir.write("config.ini", "old");
     Settings s;
     ApplyDefaults(s, false, kContext);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool saved_ok = SaveConfig(s, path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved_ok);
+    EXPECT_EQ(ReadFileText(path), "old");
+    size_t entries = 0;
+    if (DIR* d = opendir(dir.path().c_str())) {
+        while (dirent* e = readdir(d))
+            entries += e->d_name[0] != '.' ? 1 : 0;
+        closedir(d);
+    }
+    EXPECT_EQ(entries, 1u) << "no temporary file left behind";
+
     EXPECT_FALSE(SaveConfig(s, dir.file("missing/config.ini")));
     EXPECT_FALSE(SaveConfig(s, ""));
     ASSERT_TRUE(SaveConfig(s, path));
