@@ -131,6 +131,10 @@ void CollectSet(const ArchiveIndex& index, std::string_view group, std::span<con
                 std::unordered_map<std::string, std::vector<int>>& wanted) {
     for (const SlotName& name : names) {
         const std::string value = IniValue(index.config, group, name.name);
+        // A missing key names no picture, even in an archive that happens
+        // to hold a "_16.png".
+        if (value.empty())
+            continue;
         std::string entry = ContainsPngAscii(value) ? value : value + "_" + suffix + ".png";
         const auto found = index.sizes.find(entry);
         if (found == index.sizes.end() || found->second > kMaxThemeEntryBytes)

@@ -400,5 +400,14 @@ TEST_F(Themes, TenThousandEntriesLoadQuickly) {
     EXPECT_EQ(Held(slots, 52), std::make_pair(16, 1));
 }
 
+TEST_F(Themes, MissingKeysNameNoPictureEvenWhenTheArchiveHoldsABareSuffix) {
+    make("stray", {{"theme.cfg", "[Icons]\r\nAdd=plus\r\n"}, {"_16.png", Png(16, 16, 3)},
+                   {"_32.png", Png(32, 32, 3)}});
+    ImageSlots slots = Marked();
+    EXPECT_EQ(load(slots, "stray").slotsLoaded, 0);
+    EXPECT_EQ(Held(slots, 5), kMarker);
+    EXPECT_EQ(Held(slots, 29), kMarker);
+}
+
 } // namespace
 } // namespace dravik
