@@ -13,6 +13,7 @@
 #include "ui/language_table.h"
 #include "ui/window_mode.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,14 @@ int main(int argc, char** argv) {
         return RunUninstallPrompt(argc, argv);
     };
 
+    // The pictures need no screen, so without one they are drawn offscreen.
+    runtime.demonstration = [&](const std::string& folder) {
+        if (!WindowSystemAvailable())
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        WindowModeParts parts{settings, state, session, runtime.defaults, title, {}};
+        return RunDemonstration(argc, argv, parts, folder);
+    };
+
     runtime.commandLineRun = [&](bool quiet) {
         bool progressLine = !quiet && TerminalProgress::StderrIsTerminal();
         CommandLineBatch batch{settings, state, session, console, quiet, progressLine, {}};
@@ -61,5 +70,7 @@ int main(int argc, char** argv) {
         PrintErrorLine(kNoDisplay);
         return kExitError;
     }
-    return RunWindowMode(argc, argv, title);
+    WindowModeParts parts{settings, state, session, runtime.defaults, title,
+                          [&lock] { lock.release(); }};
+    return RunWindowMode(argc, argv, parts);
 }

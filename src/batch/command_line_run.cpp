@@ -1,12 +1,12 @@
 #include "batch/command_line_run.h"
 
+#include "batch/batch_tools.h"
 #include "batch/conversion_worker.h"
 #include "batch/exit_codes.h"
 #include "batch/output_checks.h"
 #include "batch/settings_echo.h"
 #include "batch/terminal_progress.h"
 #include "engine/convert_file.h"
-#include "engine/overlays.h"
 #include "engine/save_flags.h"
 #include "engine/watermark_font.h"
 #include "inputs/add_inputs.h"
@@ -16,6 +16,7 @@
 #include "ui/language_table.h"
 
 #include <optional>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -160,12 +161,10 @@ int Run::go() {
         return stopped(true);
 
     say(GetText("General", "Converting"));
-    ConversionRun run(state_.programFolder);
-    Overlays overlays(settings, state_, font ? &*font : nullptr);
-    run.overlays = &overlays;
+    BatchTools tools(settings, state_, std::move(font));
     progress_.reset();
     progress_.clearCount();
-    ConversionJob job{settings, state_, b_.session.inputs, run, progress_, &out_};
+    ConversionJob job{settings, state_, b_.session.inputs, tools.run(), progress_, &out_};
     out_.runWorker([&] { ConversionWorker(job); }, progress_,
                    static_cast<int64_t>(b_.session.inputs.size()), true);
     int64_t converted = progress_.snapshot().count;

@@ -80,6 +80,9 @@ void ExportListWorker(const InputList& list, const std::string& listFile,
     for (const InputEntry& entry : list.entries()) {
         if (!ok || !progress.keepRunning())
             break;
+        progress.passGate();
+        if (!progress.keepRunning())
+            break;
         progress.setIndex(written + 1);
         chunk += entry.path;
         chunk += "\r\n";

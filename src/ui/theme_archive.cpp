@@ -191,25 +191,45 @@ int ReadWanted(const std::string& path, std::unordered_map<std::string, std::vec
 
 } // namespace
 
+std::string InstalledThemeFolder(const std::string& programFolder) {
+    constexpr std::string_view kBin = "bin/";
+    if (!programFolder.ends_with(kBin))
+        return {};
+    return programFolder.substr(0, programFolder.size() - kBin.size()) + "share/dravik/gfx/";
+}
+
 std::string ThemeArchivePath(const std::string& programFolder, const std::string& key) {
-    return programFolder + "gfx/" + key + ".zip";
+    std::string beside = programFolder + "gfx/" + key + ".zip";
+    const std::string installed = InstalledThemeFolder(programFolder);
+    std::error_code ec;
+    if (installed.empty() || std::filesystem::exists(beside, ec))
+        return beside;
+    std::string shared = installed + key + ".zip";
+    return std::filesystem::exists(shared, ec) ? shared : beside;
 }
 
 InstalledThemes ScanThemes(const std::string& programFolder) {
     constexpr std::string_view kExtension = ".zip";
     InstalledThemes themes;
-    std::error_code ec;
-    std::filesystem::directory_iterator it(programFolder + "gfx", ec);
-    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError))
+    // A theme beside the program hides an installed one of the same key.
+    for (const std::string& folder : {programFolder + "gfx", InstalledThemeFolder(programFolder)}) {
+        if (folder.empty())
             continue;
-        const std::string name = it->path().filename().string();
-        if (name.size() <= kExtension.size() || !name.ends_with(kExtension))
-            continue;
-        std::string key = name.substr(0, name.size() - kExtension.size());
-        std::string display = ThemeDisplayName(programFolder, key);
-        themes.emplace(std::move(key), std::move(display));
+        std::error_code ec;
+        std::filesystem::directory_iterator it(folder, ec);
+        for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+            std::error_code typeError;
+            if (!it->is_regular_file(typeError))
+                continue;
+            const std::string name = it->path().filename().string();
+            if (name.size() <= kExtension.size() || !name.ends_with(kExtension))
+                continue;
+            std::string key = name.substr(0, name.size() - kExtension.size());
+            if (themes.contains(key))
+                continue;
+            std::string display = ThemeDisplayName(programFolder, key);
+            themes.emplace(std::move(key), std::move(display));
+        }
     }
     return themes;
 }

@@ -22,11 +22,18 @@ inline constexpr size_t kMaxThemeConfigBytes = 64 * 1024;
 // ...and only this much when just the name is wanted, which keeps listing themes quick.
 inline constexpr size_t kThemeNameConfigBytes = 255;
 
-// programFolder ends in "/" (ProgramFolder() from platform/paths.h in the program).
+// Where an installed program keeps its themes: <prefix>/share/dravik/gfx/ for a program
+// folder <prefix>/bin/; empty for any other program folder.
+std::string InstalledThemeFolder(const std::string& programFolder);
+
+// programFolder ends in "/" (ProgramFolder() from platform/paths.h in the program). The
+// archive in gfx/ beside the program, else the installed one, else (neither exists) the path
+// beside the program.
 std::string ThemeArchivePath(const std::string& programFolder, const std::string& key);
 
-// Every regular file gfx/<key>.zip with its display name. A missing gfx/ folder gives an empty
-// table.
+// Every regular file gfx/<key>.zip beside the program and in the installed theme folder, with
+// its display name; beside the program wins for a key found in both. No such folder gives an
+// empty table.
 InstalledThemes ScanThemes(const std::string& programFolder);
 
 // [Theme] Name from the archive's theme.cfg, possibly empty (also when the archive has no

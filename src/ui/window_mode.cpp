@@ -1,16 +1,61 @@
 #include "ui/window_mode.h"
 
+#include "platform/paths.h"
+#include "settings/config_file.h"
+#include "settings/product.h"
+#include "ui/image_slots.h"
+#include "ui/language_table.h"
+#include "ui/main_window.h"
 #include "ui/qt_message_boxes.h"
+#include "ui/theme_archive.h"
 #include "ui/uninstall_dialog.h"
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QMainWindow>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
 #include <QUrl>
 
+#include <sys/stat.h>
+
+#include <cmath>
 #include <cstdlib>
+#include <random>
 
 namespace dravik {
+
+namespace {
+
+// Uninstalls the boxes however the window run ends.
+class InstalledBoxes {
+  public:
+    InstalledBoxes() { SetMessageBoxes(&boxes_); }
+    ~InstalledBoxes() { SetMessageBoxes(nullptr); }
+    InstalledBoxes(const InstalledBoxes&) = delete;
+    InstalledBoxes& operator=(const InstalledBoxes&) = delete;
+
+  private:
+    QtMessageBoxes boxes_;
+};
+
+void LoadPictures(ImageSlots& slots, InstalledThemes& themes, Settings& settings,
+                  const std::string& programFolder) {
+    RegisterBuiltinImages(slots);
+    themes = ScanThemes(programFolder);
+    LoadThemeImages(slots, programFolder, settings.interface.uiTheme, settings.interface.uiSize,
+                    themes, true, true, true);
+}
+
+bool FolderExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
 
 bool WindowSystemAvailable() {
     for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
@@ -21,17 +66,93 @@ bool WindowSystemAvailable() {
     return false;
 }
 
-int RunWindowMode(int& argc, char** argv, const std::string& title) {
+int RunWindowMode(int& argc, char** argv, WindowModeParts& parts) {
     QApplication app(argc, argv);
-    QtMessageBoxes boxes;
-    SetMessageBoxes(&boxes);
-    QMainWindow window;
-    window.setWindowTitle(QString::fromStdString(title));
-    window.resize(510, 330);
-    window.show();
-    int code = app.exec();
+    InstalledBoxes boxes;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        parts.defaults.desktopWidth = screen->size().width();
+        parts.defaults.desktopHeight = screen->size().height();
+    }
+
+    const std::string configPath = ConfigPath();
+    LoadConfig(parts.settings, configPath, parts.defaults);
+    LoadLanguageTable("");
+    if (parts.state.programFolder.empty())
+        parts.state.programFolder = ProgramFolder();
+    ImageSlots slots;
+    InstalledThemes themes;
+    LoadPictures(slots, themes, parts.settings, parts.state.programFolder);
+
+    WindowContext ctx{parts.settings, parts.state, parts.session,
+                      slots,          themes,      parts.state.programFolder};
+    MainWindow window(ctx, parts.title);
+    window.showMainWindow();
+    app.exec();
+
+    FinishWindowSettings(parts.settings, window.placement());
+    SaveConfig(parts.settings, configPath);
+    if (parts.releaseInstance)
+        parts.releaseInstance();
+    return 0;
+}
+
+int RunDemonstration(int& argc, char** argv, WindowModeParts& parts, const std::string& folder) {
+    const std::string target = WithTrailingSlash(folder);
+    if (target.empty() || !FolderExists(target))
+        return 0;
+
+    QApplication app(argc, argv);
+    // A screenshot run must never stop on a question nobody sees.
     SetMessageBoxes(nullptr);
-    return code == 0 ? 0 : 1;
+    if (parts.state.programFolder.empty())
+        parts.state.programFolder = ProgramFolder();
+    ImageSlots slots;
+    InstalledThemes themes;
+    LoadPictures(slots, themes, parts.settings, parts.state.programFolder);
+
+    WindowContext ctx{parts.settings, parts.state, parts.session,
+                      slots,          themes,      parts.state.programFolder};
+    MainWindow window(ctx, parts.title);
+    window.move(400, 400);
+    window.resize(510, 330);
+    window.showMainWindow();
+
+    static constexpr const char* kStems[] = {
+        "/images/pic0102.",     "/images/picture_a.", "/images/picture_b.", "/images/tolvenor.",
+        "/images/layout-haus.", "/images/summer.",    "/images/winter.",
+    };
+    const auto& formats = PrimaryInputFormats();
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<size_t> pick(0, formats.empty() ? 0 : formats.size() - 1);
+    // The folder goes in first so that the rows leave it alone.
+    window.showOutputFolder("/converted/");
+    for (const char* stem : kStems)
+        window.addRow(std::string(stem) + (formats.empty() ? "" : formats[pick(random)]));
+
+    QEventLoop settle;
+    QTimer::singleShot(500, &settle, &QEventLoop::quit);
+    settle.exec();
+
+    QImage picture = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    {
+        QPainter painter(&picture);
+        QFont font("Tahoma");
+        font.setPointSize(8);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        const QString url = QString::fromUtf8(kHomePageUrl);
+        QFontMetrics metrics(font);
+        const int margin = 4;
+        painter.drawText(picture.width() - metrics.horizontalAdvance(url) - margin,
+                         picture.height() - metrics.descent() - margin, url);
+    }
+    const QString base = QString::fromStdString(target);
+    bool saved = picture.save(base + "dravik1.jpg", "JPG", 90);
+    const int height =
+        static_cast<int>(std::lround(180.0 * picture.height() / std::max(1, picture.width())));
+    QImage small = picture.scaled(180, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    saved = small.save(base + "dravik1x.jpg", "JPG", 90) && saved;
+    return saved ? 0 : 1;
 }
 
 int RunUninstallPrompt(int& argc, char** argv) {

@@ -409,5 +409,29 @@ TEST_F(Themes, MissingKeysNameNoPictureEvenWhenTheArchiveHoldsABareSuffix) {
     EXPECT_EQ(Held(slots, 29), kMarker);
 }
 
+TEST(InstalledThemes, FoundInShareBesideBinAndHiddenByThemesBesideTheProgram) {
+    test::TempDir dir;
+    const std::string program = dir.file("bin/");
+    const std::string shared = dir.file("share/dravik/gfx/");
+    EXPECT_EQ(InstalledThemeFolder(program), shared);
+    EXPECT_EQ(InstalledThemeFolder("/opt/dravik/"), "");
+
+    WriteZip(shared + "hand.zip", {{"theme.cfg", "[Theme]\r\nName=Installed\r\n[Icons]\r\nNew=doc"},
+                                   {"doc_16.png", Png(16, 16, 3)}});
+    WriteZip(shared + "both.zip", {{"theme.cfg", "[Theme]\r\nName=Shared"}});
+    WriteZip(program + "gfx/both.zip", {{"theme.cfg", "[Theme]\r\nName=Beside"}});
+    const InstalledThemes expected = {{"both", "Beside"}, {"hand", "Installed"}};
+    EXPECT_EQ(ScanThemes(program), expected);
+    EXPECT_EQ(ThemeArchivePath(program, "hand"), shared + "hand.zip");
+    EXPECT_EQ(ThemeArchivePath(program, "both"), program + "gfx/both.zip");
+    EXPECT_EQ(ThemeArchivePath(program, "none"), program + "gfx/none.zip");
+
+    ImageSlots slots;
+    std::string theme = "hand";
+    EXPECT_EQ(LoadThemeImages(slots, program, theme, 0, expected, true, true, true).status,
+              ThemeArchiveStatus::Opened);
+    EXPECT_EQ(slots.at(5).width, 16);
+}
+
 } // namespace
 } // namespace dravik
