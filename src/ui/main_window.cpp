@@ -11,6 +11,7 @@
 #include "ui/language_table.h"
 #include "ui/main_window_layout.h"
 #include "ui/output_history.h"
+#include "ui/preferences_dialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -444,7 +445,7 @@ void MainWindow::runCommand(Command command) {
         {Command::Exit, &MainWindow::closeFromCommand},
         {Command::Add, &MainWindow::showAddChooser},
         {Command::OutFolder, &MainWindow::chooseOutputFolder},
-        {Command::OutFormat, &MainWindow::notAvailableYet},
+        {Command::OutFormat, &MainWindow::openFormatOptions},
         {Command::ImportFiles, &MainWindow::importListFile},
         {Command::ExportFiles, &MainWindow::exportInputList},
         {Command::Copy, &MainWindow::copySelection},
@@ -452,7 +453,7 @@ void MainWindow::runCommand(Command command) {
         {Command::SelectAll, &MainWindow::selectAllRows},
         {Command::Convert, &MainWindow::startConversion},
         {Command::CustomConverter, &MainWindow::notAvailableYet},
-        {Command::Preferences, &MainWindow::notAvailableYet},
+        {Command::Preferences, &MainWindow::openPreferences},
         {Command::Help, &MainWindow::notAvailableYet},
         {Command::Email, &MainWindow::notAvailableYet},
         {Command::Web, &MainWindow::notAvailableYet},
@@ -638,7 +639,25 @@ void MainWindow::importDroppedFolder(const std::string& folder) {
     dialog.run();
 }
 
+void MainWindow::openPreferences() {
+    OpenPreferences(ctx_, this, SmallIcon(ctx_.slots, "New"),
+                    [this](int level) { applyInterfaceChanges(level); });
+}
+
+void MainWindow::openFormatOptions() {
+    ctx_.state.preferencesSection = 3; // Output, opened on the current format's page
+    openPreferences();
+}
+
 void MainWindow::applyInterfaceChanges(int level) {
+    if (level == 1 || level == 2) {
+        const bool all = level == 1;
+        const ThemeLoadResult loaded =
+            LoadThemeImages(ctx_.slots, ctx_.programFolder, ctx_.settings.interface.uiTheme,
+                            ctx_.settings.interface.uiSize, ctx_.themes, all, all, true);
+        ++themeLoads_;
+        (void)loaded;
+    }
     if (level == 2) {
         buildToolbar();
         postLayout();

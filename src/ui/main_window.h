@@ -97,6 +97,8 @@ class MainWindow : public QMainWindow, public MainWindowHooks {
     QComboBox* outFolderList() const { return outFolders_; }
     QComboBox* formatList() const { return formats_; }
     QString statusText() const;
+    // How often interface changes reloaded theme pictures; tests tell a full reload from none.
+    int themeLoads() const { return themeLoads_; }
 
   Q_SIGNALS:
     // After every command has run; tests wait on it.
@@ -117,6 +119,8 @@ class MainWindow : public QMainWindow, public MainWindowHooks {
     void postLayout();
     // Commands that arrive with later work; they are accepted and ignored.
     void notAvailableYet() {}
+    void openPreferences();
+    void openFormatOptions(); // the preferences, at the Output section
     void closeFromCommand();
     void importListFile();
     void exportInputList();
@@ -138,6 +142,7 @@ class MainWindow : public QMainWindow, public MainWindowHooks {
     QLabel* statusLabel_ = nullptr;
     std::vector<QShortcut*> shortcuts_;
     bool listShortcutsAdded_ = false;
+    int themeLoads_ = 0;
 };
 
 } // namespace dravik
