@@ -151,7 +151,7 @@ void PreferencesDialog::selectedInterface(std::string& theme, int& size) const {
     size = ctx_.settings.interface.uiSize;
     Settings probe = ctx_.settings;
     for (const auto& row : rows_.rows()) {
-        const std::string name = RowName(row->spec.group, row->spec.key);
+        const std::string name = RowName(row->description.group, row->description.key);
         if (name == "Interface/UI Theme" || name == "Interface/UI Size") {
             PreferencesRows::storeOne(*row, probe);
         }

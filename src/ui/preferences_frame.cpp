@@ -8,9 +8,9 @@ namespace dravik {
 
 QWidget* BuildFramePage(PreferencesPageContext& context) {
     const std::vector<const char*> pixels = {"Pixels"};
-    const RowSpec typeRow{"Frame Type", RowKind::DropDown, "Frame", "Do Frame",
+    const RowDescription typeRow{"Frame Type", RowKind::DropDown, "Frame", "Do Frame",
                           {"None", "Frame Solid"}};
-    const std::vector<RowSpec> solidRows = {
+    const std::vector<RowDescription> solidRows = {
         {"Left", RowKind::Number, "Frame", "Solid Left", pixels},
         {"Right", RowKind::Number, "Frame", "Solid Right", pixels},
         {"Top", RowKind::Number, "Frame", "Solid Top", pixels},

@@ -219,12 +219,12 @@ PreferencesRows::PreferencesRows()
 
 PreferencesRows::~PreferencesRows() = default;
 
-PreferencesRow& PreferencesRows::add(QWidget* page, int k, const RowSpec& spec) {
+PreferencesRow& PreferencesRows::add(QWidget* page, int k, const RowDescription& description) {
     auto owned = std::make_unique<PreferencesRow>();
     PreferencesRow& row = *owned;
-    row.spec = spec;
+    row.description = description;
     const int y = 10 + kRowPitch * k;
-    row.label = new QLabel(PrefText(spec.label), page);
+    row.label = new QLabel(PrefText(description.label), page);
     row.label->setGeometry(LabelGeometry(k));
     row.widgets.push_back(row.label);
     auto keep = [&row](QWidget* widget) {
@@ -237,25 +237,25 @@ PreferencesRow& PreferencesRows::add(QWidget* page, int k, const RowSpec& spec) 
         row.button->setGeometry(389, y - 1, 22, 22);
         keep(row.button);
         QObject::connect(row.button, &QToolButton::clicked, row.button, [&row] {
-            if (row.spec.hooks != nullptr && row.spec.hooks->button)
-                row.spec.hooks->button(row);
+            if (row.description.hooks != nullptr && row.description.hooks->button)
+                row.description.hooks->button(row);
         });
     };
-    switch (spec.kind) {
+    switch (description.kind) {
     case RowKind::DropDown:
     case RowKind::DepthList:
     case RowKind::DropDownButton: {
         row.combo = new QComboBox(page);
-        const bool withButton = spec.kind == RowKind::DropDownButton;
+        const bool withButton = description.kind == RowKind::DropDownButton;
         row.combo->setGeometry(170, y, withButton ? 214 : 240, 21);
-        if (spec.kind == RowKind::DepthList) {
+        if (description.kind == RowKind::DepthList) {
             row.combo->addItem(PrefText("Auto"), 0);
             if (const OutputFormat* format =
-                    spec.format != nullptr ? FindOutputFormat(spec.format) : nullptr)
+                    description.format != nullptr ? FindOutputFormat(description.format) : nullptr)
                 for (int depth : AllowedDepths(*format))
                     row.combo->addItem(QString::number(depth), depth);
         } else {
-            for (const char* choice : spec.choices)
+            for (const char* choice : description.choices)
                 row.combo->addItem(PrefText(choice));
         }
         row.control = keep(row.combo);
@@ -271,9 +271,9 @@ PreferencesRow& PreferencesRows::add(QWidget* page, int k, const RowSpec& spec) 
     case RowKind::Text:
     case RowKind::FieldButton:
         row.field = new QLineEdit(page);
-        row.field->setGeometry(170, y, spec.kind == RowKind::Text ? 240 : 214, 20);
+        row.field->setGeometry(170, y, description.kind == RowKind::Text ? 240 : 214, 20);
         row.control = keep(row.field);
-        if (spec.kind == RowKind::FieldButton)
+        if (description.kind == RowKind::FieldButton)
             addButton();
         break;
     case RowKind::Number: {
@@ -284,7 +284,7 @@ PreferencesRow& PreferencesRows::add(QWidget* page, int k, const RowSpec& spec) 
         row.control = keep(row.field);
         row.unit = new QComboBox(page);
         row.unit->setGeometry(340, y - 1, 70, 21);
-        for (const char* unit : spec.choices)
+        for (const char* unit : description.choices)
             row.unit->addItem(PrefText(unit));
         row.unit->setCurrentIndex(0);
         keep(row.unit);
@@ -293,12 +293,12 @@ PreferencesRow& PreferencesRows::add(QWidget* page, int k, const RowSpec& spec) 
     case RowKind::Track: {
         row.track = new QSlider(Qt::Horizontal, page);
         row.track->setGeometry(170, y, 170, 20);
-        row.track->setRange(spec.min, spec.max);
+        row.track->setRange(description.min, description.max);
         row.control = keep(row.track);
-        if (spec.scale == TrackScale::Hundredths) {
+        if (description.scale == TrackScale::Hundredths) {
             auto* spin = new ClampingRealSpin(page);
             spin->setDecimals(2);
-            spin->setRange(spec.min / 100.0, spec.max / 100.0);
+            spin->setRange(description.min / 100.0, description.max / 100.0);
             spin->setSingleStep(0.01);
             row.spin = spin;
             QObject::connect(row.track, &QSlider::valueChanged, spin, [spin](int position) {
@@ -313,9 +313,9 @@ PreferencesRow& PreferencesRows::add(QWidget* page, int k, const RowSpec& spec) 
             });
         } else {
             auto* spin = new ClampingSpin(page);
-            spin->setRange(TrackToSpin(spec.scale, spec.min), TrackToSpin(spec.scale, spec.max));
+            spin->setRange(TrackToSpin(description.scale, description.min), TrackToSpin(description.scale, description.max));
             row.spin = spin;
-            const TrackScale scale = spec.scale;
+            const TrackScale scale = description.scale;
             QObject::connect(row.track, &QSlider::valueChanged, spin, [spin, scale](int position) {
                 if (spin->value() == TrackToSpin(scale, position))
                     return;
@@ -357,8 +357,8 @@ PreferencesRow& PreferencesRows::add(QWidget* page, int k, const RowSpec& spec) 
         row.control = keep(row.dateTime);
         break;
     case RowKind::Custom:
-        if (spec.hooks != nullptr && spec.hooks->build) {
-            row.control = spec.hooks->build(page, QRect(170, y, 240, 21), row);
+        if (description.hooks != nullptr && description.hooks->build) {
+            row.control = description.hooks->build(page, QRect(170, y, 240, 21), row);
             if (row.control != nullptr)
                 keep(row.control);
             if (row.combo == nullptr)
@@ -371,10 +371,10 @@ PreferencesRow& PreferencesRows::add(QWidget* page, int k, const RowSpec& spec) 
     return row;
 }
 
-void PreferencesRows::addAll(QWidget* page, std::span<const RowSpec> specs, int firstRow) {
+void PreferencesRows::addAll(QWidget* page, std::span<const RowDescription> descriptions, int firstRow) {
     int k = firstRow;
-    for (const RowSpec& spec : specs)
-        add(page, k++, spec);
+    for (const RowDescription& description : descriptions)
+        add(page, k++, description);
 }
 
 void PreferencesRows::addTarget(const std::string& name, QWidget* widget) {
@@ -386,7 +386,7 @@ void PreferencesRows::addRule(RowRule rule) {
 }
 
 void PreferencesRows::watch(PreferencesRow& row) {
-    const std::string name = RowName(row.spec.group, row.spec.key);
+    const std::string name = RowName(row.description.group, row.description.key);
     if (name.empty())
         return;
     auto rerun = [this, name] {
@@ -427,7 +427,7 @@ PreferencesRow* PreferencesRows::find(const std::string& name) {
     if (name.empty())
         return nullptr;
     for (const auto& row : rows_)
-        if (RowName(row->spec.group, row->spec.key) == name)
+        if (RowName(row->description.group, row->description.key) == name)
             return row.get();
     return nullptr;
 }
@@ -435,13 +435,13 @@ PreferencesRow* PreferencesRows::find(const std::string& name) {
 void PreferencesRows::fill(const Settings& settings) {
     for (const auto& owned : rows_) {
         PreferencesRow& row = *owned;
-        const RowSpec& spec = row.spec;
-        if (spec.hooks != nullptr && spec.hooks->fill) {
-            spec.hooks->fill(row, settings);
+        const RowDescription& description = row.description;
+        if (description.hooks != nullptr && description.hooks->fill) {
+            description.hooks->fill(row, settings);
             continue;
         }
-        const SettingField* field = FieldOf(spec.group, spec.key);
-        switch (spec.kind) {
+        const SettingField* field = FieldOf(description.group, description.key);
+        switch (description.kind) {
         case RowKind::DropDown:
             row.combo->setCurrentIndex(
                 field != nullptr ? ClampIndex(FieldInt(*field, settings), row.combo->count()) : 0);
@@ -454,9 +454,9 @@ void PreferencesRows::fill(const Settings& settings) {
             break;
         }
         case RowKind::DropDownButton:
-            if (spec.listGroup != nullptr) {
+            if (description.listGroup != nullptr) {
                 row.combo->clear();
-                const SettingField* list = FieldOf(spec.listGroup, spec.listKey);
+                const SettingField* list = FieldOf(description.listGroup, description.listKey);
                 for (const std::string& item :
                      ListItems(list != nullptr ? FieldText(*list, settings) : ""))
                     row.combo->addItem(QString::fromStdString(item));
@@ -482,25 +482,25 @@ void PreferencesRows::fill(const Settings& settings) {
         case RowKind::Number: {
             row.field->setText(
                 field != nullptr ? QString::number(FieldInt(*field, settings)) : QString("0"));
-            const SettingField* unit = FieldOf(spec.unitGroup, spec.unitKey);
+            const SettingField* unit = FieldOf(description.unitGroup, description.unitKey);
             row.unit->setCurrentIndex(
                 unit != nullptr ? ClampIndex(FieldInt(*unit, settings), row.unit->count()) : 0);
             break;
         }
         case RowKind::Track: {
-            double value = field != nullptr ? FieldNumber(*field, settings) : spec.min;
-            double position = spec.scale == TrackScale::Offset100 ? value + 100
-                              : spec.scale == TrackScale::Hundredths ? std::round(value * 100)
+            double value = field != nullptr ? FieldNumber(*field, settings) : description.min;
+            double position = description.scale == TrackScale::Offset100 ? value + 100
+                              : description.scale == TrackScale::Hundredths ? std::round(value * 100)
                                                                      : value;
             if (!std::isfinite(position))
-                position = spec.scale == TrackScale::Hundredths ? 100 : spec.min;
-            const int clamped = static_cast<int>(std::clamp<double>(position, spec.min, spec.max));
+                position = description.scale == TrackScale::Hundredths ? 100 : description.min;
+            const int clamped = static_cast<int>(std::clamp<double>(position, description.min, description.max));
             row.track->setValue(clamped);
             // setValue emits nothing when the position is unchanged; the spin must still agree.
             if (auto* real = qobject_cast<QDoubleSpinBox*>(row.spin))
                 real->setValue(clamped / 100.0);
             else if (auto* whole = qobject_cast<QSpinBox*>(row.spin))
-                whole->setValue(TrackToSpin(spec.scale, clamped));
+                whole->setValue(TrackToSpin(description.scale, clamped));
             break;
         }
         case RowKind::Swatch:
@@ -524,15 +524,15 @@ void PreferencesRows::store(Settings& settings) const {
 
 void PreferencesRows::storeOne(const PreferencesRow& row, Settings& settings) {
     {
-        const RowSpec& spec = row.spec;
-        if (spec.hooks != nullptr && spec.hooks->store) {
-            spec.hooks->store(row, settings);
+        const RowDescription& description = row.description;
+        if (description.hooks != nullptr && description.hooks->store) {
+            description.hooks->store(row, settings);
             return;
         }
-        const SettingField* field = FieldOf(spec.group, spec.key);
+        const SettingField* field = FieldOf(description.group, description.key);
         if (field == nullptr)
             return;
-        switch (spec.kind) {
+        switch (description.kind) {
         case RowKind::DropDown:
             AssignFieldInt(*field, settings, std::max(row.combo->currentIndex(), 0));
             break;
@@ -541,7 +541,7 @@ void PreferencesRows::storeOne(const PreferencesRow& row, Settings& settings) {
                            row.combo->currentIndex() > 0 ? row.combo->currentData().toInt() : 0);
             break;
         case RowKind::DropDownButton:
-            if (spec.listGroup != nullptr)
+            if (description.listGroup != nullptr)
                 AssignFieldText(*field, settings, row.combo->currentText().toStdString());
             else
                 AssignFieldInt(*field, settings, std::max(row.combo->currentIndex(), 0));
@@ -555,14 +555,14 @@ void PreferencesRows::storeOne(const PreferencesRow& row, Settings& settings) {
             break;
         case RowKind::Number:
             AssignFieldInt(*field, settings, DigitsValue(row.field->text()));
-            if (const SettingField* unit = FieldOf(spec.unitGroup, spec.unitKey))
+            if (const SettingField* unit = FieldOf(description.unitGroup, description.unitKey))
                 AssignFieldInt(*unit, settings, std::max(row.unit->currentIndex(), 0));
             break;
         case RowKind::Track: {
             const int position = row.track->value();
             StoreNumber(*field, settings,
-                        spec.scale == TrackScale::Offset100    ? position - 100.0
-                        : spec.scale == TrackScale::Hundredths ? position / 100.0
+                        description.scale == TrackScale::Offset100    ? position - 100.0
+                        : description.scale == TrackScale::Hundredths ? position / 100.0
                                                                : position);
             break;
         }

@@ -1,4 +1,4 @@
-// The rows of the preferences dialog are data: a RowSpec says which label, which kind of
+// The rows of the preferences dialog are data: a RowDescription says which label, which kind of
 // control, which setting and which choices a row has, and one builder (PreferencesRows) places,
 // fills, stores and enables every row from that description. A section is a table of RowSpecs
 // plus the RowRules that switch rows on and off; nothing else in a section needs code.
@@ -68,7 +68,7 @@ struct RowHooks {
     std::function<void(PreferencesRow& row)> button;
 };
 
-struct RowSpec {
+struct RowDescription {
     const char* label;             // "Preferences" text key of the label
     RowKind kind;
     const char* group = nullptr;   // the setting; nullptr: shown only, never stored
@@ -91,7 +91,7 @@ struct RowSpec {
 // One built row. Only the members of its kind are set; every created widget, the label first,
 // is in widgets, which is what enabling and showing walk.
 struct PreferencesRow {
-    RowSpec spec;
+    RowDescription description;
     QLabel* label = nullptr;
     QWidget* control = nullptr;     // the main control of any kind
     QComboBox* combo = nullptr;     // DropDown, DropDownButton, DepthList
@@ -147,10 +147,10 @@ class PreferencesRows {
     PreferencesRows(const PreferencesRows&) = delete;
     PreferencesRows& operator=(const PreferencesRows&) = delete;
 
-    // Builds row k of page from spec; the row lives as long as this object.
-    PreferencesRow& add(QWidget* page, int k, const RowSpec& spec);
+    // Builds row k of page from description; the row lives as long as this object.
+    PreferencesRow& add(QWidget* page, int k, const RowDescription& description);
     // Rows 0, 1, 2... of page from a section table, starting at row firstRow.
-    void addAll(QWidget* page, std::span<const RowSpec> specs, int firstRow = 0);
+    void addAll(QWidget* page, std::span<const RowDescription> descriptions, int firstRow = 0);
     // A widget rules can show or hide by name.
     void addTarget(const std::string& name, QWidget* widget);
     // Run again whenever its controller changes (and by runRules).

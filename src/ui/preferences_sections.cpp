@@ -33,7 +33,7 @@ const RowHooks kLanguageHooks = {
     {},
 };
 
-const RowSpec kGeneralRows[] = {
+const RowDescription kGeneralRows[] = {
     {"Language", RowKind::Custom, "General", "Language", {}, 0, 0, TrackScale::Plain, nullptr,
      nullptr, nullptr, nullptr, nullptr, &kLanguageHooks},
     {"Check for Updates", RowKind::DropDown, "General", "Update Range",
@@ -66,14 +66,14 @@ const RowHooks kThemeHooks = {
     {},
 };
 
-const RowSpec kInterfaceRows[] = {
+const RowDescription kInterfaceRows[] = {
     {"UI Size", RowKind::DropDown, "Interface", "UI Size",
      {"Small", "Medium", "Large", "Extra Large", "Huge"}},
 };
 
 struct SubPageRows {
     const char* format; // lower case extension
-    std::vector<RowSpec> rows;
+    std::vector<RowDescription> rows;
 };
 
 const std::vector<SubPageRows>& InputSubPages() {
@@ -161,7 +161,7 @@ int PositionOf(const std::vector<std::string>& primary, const std::string& forma
 // Sub-pages hang off the format list: each is shown while its format is selected.
 void AddSubPage(PreferencesPageContext& context, QWidget* page, const char* listRow,
                 const std::vector<std::string>& primary, const std::string& format,
-                std::span<const RowSpec> rows, int firstRow, const RowSpec* first = nullptr) {
+                std::span<const RowDescription> rows, int firstRow, const RowDescription* first = nullptr) {
     auto* sub = new QWidget(page);
     sub->setGeometry(kSubPageArea);
     if (first != nullptr)
@@ -172,7 +172,7 @@ void AddSubPage(PreferencesPageContext& context, QWidget* page, const char* list
     context.rows.addRule({listRow, {PositionOf(primary, format)}, RuleEffect::Show, {name}});
 }
 
-const RowSpec kTransformRows[] = {
+const RowDescription kTransformRows[] = {
     {"Image Rotation", RowKind::CheckBox, "Transform", "Do Image Rotation"},
     {"Rotation Type", RowKind::DropDown, "Transform", "Image Rotation Type",
      {"Simple Rotation", "Advanced Rotation"}},
@@ -192,7 +192,7 @@ const RowSpec kTransformRows[] = {
     {"Image Flip Vertical", RowKind::CheckBox, "Transform", "Do Image Flip Vertical"},
 };
 
-const RowSpec kAdjustmentRows[] = {
+const RowDescription kAdjustmentRows[] = {
     {"Image Brightness", RowKind::Track, "Adjustment", "Image Brightness", {}, 0, 200,
      TrackScale::Offset100},
     {"Image Contrast", RowKind::Track, "Adjustment", "Image Contrast", {}, 0, 200,
@@ -208,7 +208,7 @@ const RowSpec kAdjustmentRows[] = {
      {"FS", "Bayer4", "Bayer8", "Bayer16", "Cluster6", "Cluster8", "Cluster16"}},
 };
 
-const RowSpec kAdvancedRows[] = {
+const RowDescription kAdvancedRows[] = {
     {"Filename Mask", RowKind::Text, "Advanced", "Filename Mask"},
     {"File Timestamp", RowKind::DropDown, "Advanced", "File Timestamp",
      {"Current", "Original", "Custom"}},
@@ -326,12 +326,12 @@ QWidget* BuildOutputPage(PreferencesPageContext& context) {
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         const SettingField* depth = FindSetting("Output", upper + " BPP");
         // The schema's own strings outlive every dialog, so the row may point at them.
-        const RowSpec depthRow = {"Bits Per Pixel", RowKind::DepthList,
+        const RowDescription depthRow = {"Bits Per Pixel", RowKind::DepthList,
                                   depth != nullptr ? depth->group : nullptr,
                                   depth != nullptr ? depth->key : nullptr,
                                   {}, 0, 0, TrackScale::Plain, nullptr, nullptr, nullptr,
                                   nullptr, format.extension.c_str()};
-        std::span<const RowSpec> extra;
+        std::span<const RowDescription> extra;
         for (const SubPageRows& rows : OutputExtraRows())
             if (format.extension == rows.format)
                 extra = rows.rows;

@@ -47,11 +47,11 @@ class WatermarkPageState : public QObject {
         };
         colourList.fill = [](PreferencesRow& row, const Settings& settings) {
             FillColourCombo(*row.combo,
-                            SettingText(settings, row.spec.listGroup, row.spec.listKey),
-                            SettingText(settings, row.spec.group, row.spec.key));
+                            SettingText(settings, row.description.listGroup, row.description.listKey),
+                            SettingText(settings, row.description.group, row.description.key));
         };
         colourList.store = [](const PreferencesRow& row, Settings& settings) {
-            if (std::string* colour = StringSetting(settings, row.spec.group, row.spec.key))
+            if (std::string* colour = StringSetting(settings, row.description.group, row.description.key))
                 *colour = ComboColour(*row.combo);
         };
         fontRow.button = [this](PreferencesRow& row) { chooseFont(row); };
@@ -78,8 +78,8 @@ class WatermarkPageState : public QObject {
         row.button->setText("...");
         row.button->setGeometry(219, 0, 22, 22);
         QComboBox* combo = row.combo;
-        const char* group = row.spec.listGroup;
-        const char* key = row.spec.listKey;
+        const char* group = row.description.listGroup;
+        const char* key = row.description.listKey;
         QObject::connect(row.button, &QToolButton::clicked, this, [this, combo, group, key] {
             std::string* list = StringSetting(settings_, group, key);
             const ColourChooser& chooser = rows_.colourChooser()
@@ -143,21 +143,21 @@ QWidget* BuildWatermarkPage(PreferencesPageContext& context) {
     page->setGeometry(kPageArea);
     auto* state = new WatermarkPageState(page, context);
 
-    RowSpec fontRow{"Font", RowKind::DropDownButton, "Watermark", "Font"};
+    RowDescription fontRow{"Font", RowKind::DropDownButton, "Watermark", "Font"};
     fontRow.listGroup = "Watermark";
     fontRow.listKey = "Fonts";
     fontRow.hooks = &state->fontRow;
     auto colourList = [state](const char* label, const char* key, const char* listKey) {
-        RowSpec row{label, RowKind::Custom, "Watermark", key};
+        RowDescription row{label, RowKind::Custom, "Watermark", key};
         row.listGroup = "Watermark";
         row.listKey = listKey;
         row.hooks = &state->colourList;
         return row;
     };
-    RowSpec imageRow{"Image", RowKind::FieldButton, "Watermark", "Image"};
+    RowDescription imageRow{"Image", RowKind::FieldButton, "Watermark", "Image"};
     imageRow.hooks = &state->imageRow;
 
-    const std::vector<RowSpec> textRows = {
+    const std::vector<RowDescription> textRows = {
         {"Text", RowKind::Text, "Watermark", "Text"},
         fontRow,
         {"Font Size", RowKind::Number, "Watermark", "Font Size", {"Points"}},
@@ -182,7 +182,7 @@ QWidget* BuildWatermarkPage(PreferencesPageContext& context) {
         {"Size", RowKind::DropDown, "Watermark", "Text Size", {"Fixed"}},
         {"Scale", RowKind::Track, "Watermark", "Text Scale", {}, 1, 200},
     };
-    const std::vector<RowSpec> imageRows = {
+    const std::vector<RowDescription> imageRows = {
         imageRow,
         {"Image Greyscale", RowKind::CheckBox, "Watermark", "Image Greyscale"},
         {"Opacity", RowKind::Track, "Watermark", "Image Opacity", {}, 1, 255},

@@ -66,6 +66,28 @@ bool WindowSystemAvailable() {
     return false;
 }
 
+namespace {
+
+const std::string& ProgramFolderOf(WindowModeParts& parts) {
+    if (parts.state.programFolder.empty())
+        parts.state.programFolder = ProgramFolder();
+    return parts.state.programFolder;
+}
+
+// The pictures and the context a main window is built on; they must outlive
+// the window.
+struct WindowBasis {
+    explicit WindowBasis(WindowModeParts& parts)
+        : ctx{parts.settings, parts.state, parts.session, slots, themes, ProgramFolderOf(parts)} {
+        LoadPictures(slots, themes, parts.settings, ctx.programFolder);
+    }
+    ImageSlots slots;
+    InstalledThemes themes;
+    WindowContext ctx;
+};
+
+} // namespace
+
 int RunWindowMode(int& argc, char** argv, WindowModeParts& parts) {
     QApplication app(argc, argv);
     InstalledBoxes boxes;
@@ -77,15 +99,8 @@ int RunWindowMode(int& argc, char** argv, WindowModeParts& parts) {
     const std::string configPath = ConfigPath();
     LoadConfig(parts.settings, configPath, parts.defaults);
     LoadLanguageTable("");
-    if (parts.state.programFolder.empty())
-        parts.state.programFolder = ProgramFolder();
-    ImageSlots slots;
-    InstalledThemes themes;
-    LoadPictures(slots, themes, parts.settings, parts.state.programFolder);
-
-    WindowContext ctx{parts.settings, parts.state, parts.session,
-                      slots,          themes,      parts.state.programFolder};
-    MainWindow window(ctx, parts.title);
+    WindowBasis basis(parts);
+    MainWindow window(basis.ctx, parts.title);
     window.showMainWindow();
     app.exec();
 
@@ -104,15 +119,8 @@ int RunDemonstration(int& argc, char** argv, WindowModeParts& parts, const std::
     QApplication app(argc, argv);
     // A screenshot run must never stop on a question nobody sees.
     SetMessageBoxes(nullptr);
-    if (parts.state.programFolder.empty())
-        parts.state.programFolder = ProgramFolder();
-    ImageSlots slots;
-    InstalledThemes themes;
-    LoadPictures(slots, themes, parts.settings, parts.state.programFolder);
-
-    WindowContext ctx{parts.settings, parts.state, parts.session,
-                      slots,          themes,      parts.state.programFolder};
-    MainWindow window(ctx, parts.title);
+    WindowBasis basis(parts);
+    MainWindow window(basis.ctx, parts.title);
     window.move(400, 400);
     window.resize(510, 330);
     window.showMainWindow();
