@@ -3,6 +3,7 @@
 #include "settings/config_file.h"
 #include "ui/language_table.h"
 #include "ui/message_boxes.h"
+#include "ui/preferences_choosers.h"
 #include "ui/preferences_sections.h"
 
 #include <QComboBox>
@@ -24,23 +25,16 @@ QString Text(const char* group, const char* key) {
     return QString::fromStdString(GetText(group, key));
 }
 
-// Until the Frame and Watermark pages are built, their sections show an empty page.
-QWidget* BuildPlaceholderPage(PreferencesPageContext& context) {
-    auto* page = new QWidget(context.parent);
-    page->setGeometry(kPageArea);
-    return page;
-}
-
 struct Section {
     const char* key; // "Preferences" text of the list item and the title
     QWidget* (*build)(PreferencesPageContext&);
 };
 
 const Section kSections[kPreferencesSections] = {
-    {"General", BuildGeneralPage},       {"Interface", BuildInterfacePage},
-    {"Input", BuildInputPage},           {"Output", BuildOutputPage},
-    {"Transform", BuildTransformPage},   {"Adjustment", BuildAdjustmentPage},
-    {"Frame", BuildPlaceholderPage},     {"Watermark", BuildPlaceholderPage},
+    {"General", BuildGeneralPage},     {"Interface", BuildInterfacePage},
+    {"Input", BuildInputPage},         {"Output", BuildOutputPage},
+    {"Transform", BuildTransformPage}, {"Adjustment", BuildAdjustmentPage},
+    {"Frame", BuildFramePage},         {"Watermark", BuildWatermarkPage},
     {"Advanced", BuildAdvancedPage},
 };
 
@@ -52,8 +46,8 @@ DefaultsContext WindowDefaults() {
     }
     // Timestamps are local wall-clock seconds: the local time read as if it were UTC.
     const QDateTime local = QDateTime::currentDateTime();
-    context.now = static_cast<int32_t>(
-        QDateTime(local.date(), local.time(), Qt::UTC).toSecsSinceEpoch());
+    context.now =
+        static_cast<int32_t>(QDateTime(local.date(), local.time(), Qt::UTC).toSecsSinceEpoch());
     return context;
 }
 
@@ -91,6 +85,8 @@ PreferencesDialog::PreferencesDialog(WindowContext& ctx, QWidget* mainWindow,
     font.setBold(true);
     title_->setFont(font);
 
+    // Colour dialogs belong to this window so they stay above it.
+    rows_.setColourChooser(PlatformColourChooser(this));
     PreferencesPageContext context{this, rows_, ctx_.settings, ctx_, formatIcon};
     for (int i = 0; i < kPreferencesSections; ++i) {
         pages_[i] = kSections[i].build(context);
@@ -111,9 +107,8 @@ PreferencesDialog::PreferencesDialog(WindowContext& ctx, QWidget* mainWindow,
     cancel->setGeometry(510, 315, 80, 25);
     cancel->setAutoDefault(false);
 
-    connect(list_, &QTreeWidget::currentItemChanged, this, [this] {
-        showSection(list_->indexOfTopLevelItem(list_->currentItem()));
-    });
+    connect(list_, &QTreeWidget::currentItemChanged, this,
+            [this] { showSection(list_->indexOfTopLevelItem(list_->currentItem())); });
     connect(ok, &QPushButton::clicked, this, &PreferencesDialog::pressOk);
     connect(defaults, &QPushButton::clicked, this, &PreferencesDialog::pressDefaults);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -202,8 +197,7 @@ void PreferencesDialog::finish(int level) {
     accept();
 }
 
-PreferencesDialog* OpenPreferences(WindowContext& ctx, QWidget* mainWindow,
-                                   const QIcon& formatIcon,
+PreferencesDialog* OpenPreferences(WindowContext& ctx, QWidget* mainWindow, const QIcon& formatIcon,
                                    std::function<void(int)> applyInterfaceChanges) {
     auto* dialog =
         new PreferencesDialog(ctx, mainWindow, formatIcon, std::move(applyInterfaceChanges));

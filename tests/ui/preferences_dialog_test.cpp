@@ -21,6 +21,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -140,7 +141,7 @@ TEST_F(PreferencesTest, ColourCorrectionFollowsTheFourAdjustments) {
         uint8_t expected;
     };
     const Case cases[] = {
-        {0, 0, 100, false, 0}, {0, 0, 101, false, 1}, {1, 0, 100, false, 1},
+        {0, 0, 100, false, 0},  {0, 0, 101, false, 1}, {1, 0, 100, false, 1},
         {0, -1, 100, false, 1}, {0, 0, 100, true, 1},
     };
     for (const Case& c : cases) {
@@ -272,14 +273,22 @@ TEST_F(PreferencesTest, HostileSettingsOpenAndShowSomethingSensible) {
     };
     const Case cases[] = {
         {"enum 200", [](Settings& s) { s.general.updateRange = 200; },
-         [](PreferencesTest& t) { EXPECT_EQ(t.row("General/Update Range").combo->currentIndex(), 0); }},
+         [](PreferencesTest& t) {
+             EXPECT_EQ(t.row("General/Update Range").combo->currentIndex(), 0);
+         }},
         {"enum -1", [](Settings& s) { s.output.jpgChroma = -1; },
-         [](PreferencesTest& t) { EXPECT_EQ(t.row("Output/JPG Chroma").combo->currentIndex(), 0); }},
+         [](PreferencesTest& t) {
+             EXPECT_EQ(t.row("Output/JPG Chroma").combo->currentIndex(), 0);
+         }},
         {"gamma NaN",
          [](Settings& s) { s.adjustment.imageGamma = std::numeric_limits<float>::quiet_NaN(); },
-         [](PreferencesTest& t) { EXPECT_EQ(t.row("Adjustment/Image Gamma").track->value(), 100); }},
+         [](PreferencesTest& t) {
+             EXPECT_EQ(t.row("Adjustment/Image Gamma").track->value(), 100);
+         }},
         {"gamma 1e30", [](Settings& s) { s.adjustment.imageGamma = 1e30f; },
-         [](PreferencesTest& t) { EXPECT_EQ(t.row("Adjustment/Image Gamma").track->value(), 999); }},
+         [](PreferencesTest& t) {
+             EXPECT_EQ(t.row("Adjustment/Image Gamma").track->value(), 999);
+         }},
         {"quality -5", [](Settings& s) { s.output.jpgQuality = -5; },
          [](PreferencesTest& t) { EXPECT_EQ(t.row("Output/JPG Quality").track->value(), 1); }},
         {"colour ZZZZZZ", [](Settings& s) { s.transform.imageRotationBackColor = "ZZZZZZ"; },
@@ -293,9 +302,8 @@ TEST_F(PreferencesTest, HostileSettingsOpenAndShowSomethingSensible) {
          }},
         {"depth 7", [](Settings& s) { s.output.jpgBpp = 7; },
          [](PreferencesTest& t) { EXPECT_EQ(t.row("Output/JPG BPP").combo->currentIndex(), 0); }},
-        {"section 99", [](Settings&) {}, [](PreferencesTest& t) {
-             EXPECT_EQ(t.dialog->currentSection(), 0);
-         }},
+        {"section 99", [](Settings&) {},
+         [](PreferencesTest& t) { EXPECT_EQ(t.dialog->currentSection(), 0); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -308,10 +316,58 @@ TEST_F(PreferencesTest, HostileSettingsOpenAndShowSomethingSensible) {
     }
 }
 
+TEST_F(PreferencesTest, FrameAndWatermarkSectionsStoreTheirEditsOnOk) {
+    settings.frame.doFrame = 0;
+    settings.watermark.doWatermark = 2;
+    settings.watermark.fontColors = "FF0000";
+    state.preferencesSection = 6;
+    open();
+    dialog->show();
+    QApplication::processEvents();
+    EXPECT_EQ(dialog->sectionTitle()->text(), "Frame");
+
+    // The solid frame rows appear only with "Frame Solid".
+    PreferencesRow& left = row("Frame/Solid Left");
+    EXPECT_FALSE(left.field->isVisible());
+    row("Frame/Do Frame").combo->setCurrentIndex(1);
+    EXPECT_TRUE(left.field->isVisible());
+    left.field->setText("12");
+
+    // The swatch asks the dialog's chooser; the list "..." appends to the list setting at once.
+    dialog->rows().setColourChooser([](const QColor&) { return QColor(0x1A, 0x2B, 0x3C); });
+    PreferencesRow& leftColour = row("Frame/Solid Left Color");
+    leftColour.button->click();
+    EXPECT_EQ(leftColour.hex->text(), "1A2B3C");
+    PreferencesRow& fontColour = row("Watermark/Font Color");
+    fontColour.button->click();
+    EXPECT_EQ(fontColour.combo->currentText(), "Color #1A2B3C");
+    EXPECT_EQ(settings.watermark.fontColors, "FF0000,1A2B3C");
+
+    dialog->showSection(7);
+    QApplication::processEvents();
+    EXPECT_FALSE(row("Watermark/Text").field->isVisible());
+    EXPECT_TRUE(row("Watermark/Image").field->isVisible());
+    row("Watermark/Do Watermark").combo->setCurrentIndex(1);
+    EXPECT_TRUE(row("Watermark/Text").field->isVisible());
+    row("Watermark/Text").field->setText("\tTolvenor\r\n ");
+
+    dialog->pressOk();
+    EXPECT_EQ(settings.frame.doFrame, 1);
+    EXPECT_EQ(settings.frame.solidLeft, 12);
+    EXPECT_EQ(settings.frame.solidLeftColor, "1A2B3C");
+    EXPECT_EQ(settings.watermark.doWatermark, 1);
+    EXPECT_EQ(settings.watermark.fontColor, "1A2B3C");
+    EXPECT_EQ(settings.watermark.text, "Tolvenor");
+    EXPECT_EQ(applied, 0);
+}
+
 // Not a check of behaviour: leaves a picture of every section for a look by eye.
 TEST_F(PreferencesTest, GrabsEverySectionToPictures) {
     const QString folder = QDir::temp().filePath("dravik-preferences-shots");
     ASSERT_TRUE(QDir().mkpath(folder));
+    // With a frame and a text watermark chosen, so their pages show their rows.
+    settings.frame.doFrame = 1;
+    settings.watermark.doWatermark = 1;
     for (int i = 0; i < 9; ++i) {
         state.preferencesSection = i;
         open();
