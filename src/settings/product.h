@@ -10,6 +10,8 @@ inline constexpr int kProgramVersion = 310;
 inline constexpr const char* kNoticeText = "Copyright \xC2\xA9 2026 Tolvenor";
 inline constexpr const char* kHomePageUrl = "http://www.tolvenor.example/";
 inline constexpr const char* kUninstallUrl = "http://www.tolvenor.example/uninstall.html";
+// The file whose first characters name the newest released version.
+inline constexpr const char* kUpdateFileUrl = "http://www.tolvenor.example/files/dravik.dat";
 // Short name of the program's settings folder and executable.
 inline constexpr const char* kMakerFolder = "Tolvenor";
 inline constexpr const char* kProgramFolder = "dravik";
