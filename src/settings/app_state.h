@@ -10,10 +10,10 @@ namespace dravik {
 inline constexpr const char* kUntitledProfile = "Untitled";
 
 struct AppState {
-    std::string programFolder;  // ends in "/"
+    std::string programFolder; // ends in "/"
     std::string profileName = kUntitledProfile;
     std::string currentOutputFolder;
-    std::string importFolder;   // base folder of the folder import in hand
+    std::string importFolder; // base folder of the folder import in hand
 
     // Command-line fields.
     std::string inputPath;
@@ -22,7 +22,7 @@ struct AppState {
     std::string conversionExtension;
     std::string inputFormat;
     uint8_t inputGiven = 0;
-    std::string runModeTag;     // "", "T" or "DEBUG"
+    std::string runModeTag; // "", "T" or "DEBUG"
 
     // Conversion fields, fixed per batch or per file.
     std::string currentInput;
@@ -44,6 +44,9 @@ struct AppState {
     // Window mode.
     int32_t preferencesSection = 0;
     int32_t interfaceRefresh = 0;
+    // The cleaned extensions of the last converter search.
+    std::string searchFrom;
+    std::string searchTo;
 };
 
 } // namespace dravik

@@ -12,6 +12,11 @@ inline constexpr const char* kHomePageUrl = "http://www.tolvenor.example/";
 inline constexpr const char* kUninstallUrl = "http://www.tolvenor.example/uninstall.html";
 // The file whose first characters name the newest released version.
 inline constexpr const char* kUpdateFileUrl = "http://www.tolvenor.example/files/dravik.dat";
+inline constexpr const char* kSupportAddress = "support@tolvenor.example";
+// The converter search appends "<from>-<to>/".
+inline constexpr const char* kConverterSearchUrl = "http://www.tolvenor.example/find/";
+// The user manual's file name, beside the program or in the installed documentation.
+inline constexpr const char* kManualFile = "manual.html";
 // Short name of the program's settings folder and executable.
 inline constexpr const char* kMakerFolder = "Tolvenor";
 inline constexpr const char* kProgramFolder = "dravik";

@@ -1,6 +1,7 @@
 #include "ui/add_chooser.h"
 
 #include "ui/language_table.h"
+#include "ui/slot_pixmap.h"
 
 #include <QImage>
 #include <QLabel>
@@ -15,13 +16,11 @@ QIcon LargeIcon(const ImageSlots& slots, std::string_view name, QSize& size) {
     for (const SlotName& entry : LargeButtonSlots()) {
         if (entry.name != name)
             continue;
-        const RgbaImage& image = slots.at(entry.slot);
-        if (image.empty())
+        const QPixmap picture = SlotPixmap(slots, entry.slot);
+        if (picture.isNull())
             break;
-        QImage view(image.rgba.data(), image.width, image.height, image.width * 4,
-                    QImage::Format_RGBA8888);
-        size = QSize(image.width, image.height);
-        return QIcon(QPixmap::fromImage(view.copy()));
+        size = picture.size();
+        return QIcon(picture);
     }
     return {};
 }

@@ -3,7 +3,10 @@
 #include "engine/format_tables.h"
 #include "inputs/add_inputs.h"
 #include "inputs/list_workers.h"
+#include "platform/local_time.h"
 #include "platform/paths.h"
+#include "settings/product.h"
+#include "ui/about_dialog.h"
 #include "ui/add_chooser.h"
 #include "ui/conversion_dialog.h"
 #include "ui/image_slots.h"
@@ -12,6 +15,10 @@
 #include "ui/main_window_layout.h"
 #include "ui/output_history.h"
 #include "ui/preferences_dialog.h"
+#include "ui/shell_links.h"
+#include "ui/shell_targets.h"
+#include "ui/slot_pixmap.h"
+#include "ui/update_checker.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -71,15 +78,6 @@ class DirectRowObserver : public InputObserver {
 
 QString Text(std::string_view group, std::string_view key, const char* suffix = "") {
     return QString::fromStdString(GetText(group, key) + suffix);
-}
-
-QPixmap SlotPixmap(const ImageSlots& slots, int slot) {
-    const RgbaImage& image = slots.at(slot);
-    if (image.empty())
-        return {};
-    QImage view(image.rgba.data(), image.width, image.height, image.width * 4,
-                QImage::Format_RGBA8888);
-    return QPixmap::fromImage(view.copy());
 }
 
 int SlotOf(std::span<const SlotName> names, std::string_view name) {
@@ -225,7 +223,8 @@ void InputListView::keyPressEvent(QKeyEvent* event) {
 }
 
 MainWindow::MainWindow(WindowContext& ctx, const std::string& title)
-    : ctx_(ctx), rowObserver_(std::make_unique<QueuedRowObserver>(this)) {
+    : ctx_(ctx), rowObserver_(std::make_unique<QueuedRowObserver>(this)),
+      updates_(new UpdateChecker(ctx.settings, *this, this)) {
     setWindowTitle(QString::fromStdString(title));
     const Settings::Window& stored = ctx_.settings.window;
     move(stored.x, stored.y);
@@ -432,6 +431,34 @@ void MainWindow::showMainWindow() {
     clearList();
     show();
     postLayout();
+    // The demonstration's pictures must not show a question over the window.
+    if (ctx_.state.runModeTag != "T")
+        QTimer::singleShot(0, updates_,
+                           [this] { updates_->scheduledUpdateCheck(LocalTimestampNow()); });
+}
+
+void MainWindow::showAbout() {
+    ShowAbout(ctx_.slots, this);
+}
+
+void MainWindow::showConverterSearch() {
+    ShowConverterSearch(ctx_.state, this);
+}
+
+void MainWindow::openManual() {
+    OpenWithShell(ManualPath(ctx_.programFolder));
+}
+
+void MainWindow::openFeedbackMail() {
+    OpenWithShell(FeedbackMailLink());
+}
+
+void MainWindow::openHomePage() {
+    OpenWithShell(kHomePageUrl);
+}
+
+void MainWindow::checkForUpdates() {
+    updates_->checkForUpdates();
 }
 
 void MainWindow::runCommand(Command command) {
@@ -452,13 +479,13 @@ void MainWindow::runCommand(Command command) {
         {Command::Delete, &MainWindow::deleteSelectedRows},
         {Command::SelectAll, &MainWindow::selectAllRows},
         {Command::Convert, &MainWindow::startConversion},
-        {Command::CustomConverter, &MainWindow::notAvailableYet},
+        {Command::CustomConverter, &MainWindow::showConverterSearch},
         {Command::Preferences, &MainWindow::openPreferences},
-        {Command::Help, &MainWindow::notAvailableYet},
-        {Command::Email, &MainWindow::notAvailableYet},
-        {Command::Web, &MainWindow::notAvailableYet},
-        {Command::Updates, &MainWindow::notAvailableYet},
-        {Command::About, &MainWindow::notAvailableYet},
+        {Command::Help, &MainWindow::openManual},
+        {Command::Email, &MainWindow::openFeedbackMail},
+        {Command::Web, &MainWindow::openHomePage},
+        {Command::Updates, &MainWindow::checkForUpdates},
+        {Command::About, &MainWindow::showAbout},
     };
     for (const Dispatch& entry : kDispatch) {
         if (entry.command == command) {

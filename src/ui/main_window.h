@@ -24,6 +24,7 @@ class QToolButton;
 namespace dravik {
 
 class QueuedRowObserver;
+class UpdateChecker;
 
 // The list view reports every user event it sees, so the window can add the
 // list shortcuts on the first one. Copy, Select All and Delete keys are left
@@ -99,6 +100,7 @@ class MainWindow : public QMainWindow, public MainWindowHooks {
     QString statusText() const;
     // How often interface changes reloaded theme pictures; tests tell a full reload from none.
     int themeLoads() const { return themeLoads_; }
+    UpdateChecker* updateChecker() const { return updates_; }
 
   Q_SIGNALS:
     // After every command has run; tests wait on it.
@@ -117,8 +119,12 @@ class MainWindow : public QMainWindow, public MainWindowHooks {
     void importDroppedFolder(const std::string& folder);
     bool listHasFocus() const;
     void postLayout();
-    // Commands that arrive with later work; they are accepted and ignored.
-    void notAvailableYet() {}
+    void showAbout();
+    void showConverterSearch();
+    void openManual();
+    void openFeedbackMail();
+    void openHomePage();
+    void checkForUpdates();
     void openPreferences();
     void openFormatOptions(); // the preferences, at the Output section
     void closeFromCommand();
@@ -128,6 +134,7 @@ class MainWindow : public QMainWindow, public MainWindowHooks {
 
     WindowContext& ctx_;
     std::unique_ptr<QueuedRowObserver> rowObserver_;
+    UpdateChecker* updates_ = nullptr;
     QMenu* contextMenu_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QWidget* panel_ = nullptr;

@@ -23,10 +23,11 @@ struct DisplayCase {
 TEST_F(ColourListTest, ColoursShowTheirNameOrTheirValue) {
     const std::string tooLong(40, 'A');
     const DisplayCase cases[] = {
-        {"1A2B3C", "Color #1A2B3C"}, {"1a2b3c", "Color #1A2B3C"}, {"FF8000", "Orange"},
-        {"ff8000", "Orange"},        {"804000", "Brown"},         {"C0C0C0", "Silver"},
-        {"ZZZZZZ", "Black"},         {"", "Black"},               {"FF80001", "Black"},
-        {tooLong.c_str(), "Black"},
+        {"1A2B3C", "Color #1A2B3C"}, {"1a2b3c", "Color #1A2B3C"},
+        {"FF8000", "Orange"},        {"ff8000", "Orange"},
+        {"804000", "Brown"},         {"C0C0C0", "Silver"},
+        {"ZZZZZZ", "Black"},         {"", "Black"},
+        {"FF80001", "Black"},        {tooLong.c_str(), "Black"},
     };
     for (const DisplayCase& c : cases)
         EXPECT_EQ(ColourDisplayText(c.colour), c.shown) << c.colour;

@@ -2,6 +2,7 @@
 #include "inputs/add_inputs.h"
 #include "settings/settings.h"
 #include "support/temp_dir.h"
+#include "support/ui_fakes.h"
 #include "ui/image_slots.h"
 #include "ui/language_table.h"
 #include "ui/main_window.h"
@@ -27,7 +28,7 @@
 namespace dravik {
 namespace {
 
-class MainWindowTest : public testing::Test {
+class MainWindowTest : public testing::Test, public test::WindowParts {
   protected:
     void SetUp() override {
         LoadLanguageTable("");
@@ -57,12 +58,6 @@ class MainWindowTest : public testing::Test {
     template <typename T> T* child(const char* name) { return window->findChild<T*>(name); }
 
     test::TempDir dir;
-    Settings settings;
-    AppState state;
-    Session session;
-    ImageSlots slots;
-    InstalledThemes themes;
-    WindowContext ctx{settings, state, session, slots, themes, "/nonexistent/"};
     std::unique_ptr<MainWindow> window;
 };
 

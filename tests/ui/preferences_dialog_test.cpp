@@ -1,6 +1,7 @@
 // The preferences dialog on the offscreen platform.
 #include "settings/settings.h"
 #include "support/temp_dir.h"
+#include "support/ui_fakes.h"
 #include "ui/image_slots.h"
 #include "ui/language_table.h"
 #include "ui/main_window.h"
@@ -43,7 +44,7 @@ class AnswerNo : public MessageBoxes {
     int asked = 0;
 };
 
-class PreferencesTest : public testing::Test {
+class PreferencesTest : public testing::Test, public test::WindowParts {
   public:
     void SetUp() override {
         LoadLanguageTable("");
@@ -70,12 +71,6 @@ class PreferencesTest : public testing::Test {
     }
 
     test::TempDir dir;
-    Settings settings;
-    AppState state;
-    Session session;
-    ImageSlots slots;
-    InstalledThemes themes;
-    WindowContext ctx{settings, state, session, slots, themes, "/nonexistent/"};
     AnswerNo boxes;
     std::unique_ptr<PreferencesDialog> dialog;
     int applied = -1;

@@ -1,4 +1,5 @@
 // The Frame and Watermark pages and their choosers, built on their own offscreen.
+#include "support/ui_fakes.h"
 #include "ui/colour_list.h"
 #include "ui/language_table.h"
 #include "ui/preferences_choosers.h"
@@ -17,7 +18,7 @@
 namespace dravik {
 namespace {
 
-class WatermarkPageTest : public testing::Test {
+class WatermarkPageTest : public testing::Test, public test::WindowParts {
   public:
     void SetUp() override {
         LoadLanguageTable("");
@@ -36,12 +37,6 @@ class WatermarkPageTest : public testing::Test {
         return *found;
     }
 
-    Settings settings;
-    AppState state;
-    Session session;
-    ImageSlots slots;
-    InstalledThemes themes;
-    WindowContext ctx{settings, state, session, slots, themes, "/nonexistent/"};
     QWidget parent;
     PreferencesRows rows;
     QWidget* watermark = nullptr;

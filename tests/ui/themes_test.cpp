@@ -401,7 +401,8 @@ TEST_F(Themes, TenThousandEntriesLoadQuickly) {
 }
 
 TEST_F(Themes, MissingKeysNameNoPictureEvenWhenTheArchiveHoldsABareSuffix) {
-    make("stray", {{"theme.cfg", "[Icons]\r\nAdd=plus\r\n"}, {"_16.png", Png(16, 16, 3)},
+    make("stray", {{"theme.cfg", "[Icons]\r\nAdd=plus\r\n"},
+                   {"_16.png", Png(16, 16, 3)},
                    {"_32.png", Png(32, 32, 3)}});
     ImageSlots slots = Marked();
     EXPECT_EQ(load(slots, "stray").slotsLoaded, 0);

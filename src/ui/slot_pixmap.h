@@ -1,0 +1,13 @@
+// A theme picture as something a widget can show.
+#pragma once
+
+#include "ui/image_slots.h"
+
+#include <QPixmap>
+
+namespace dravik {
+
+// The picture of slot; a null pixmap for an empty or invalid slot.
+QPixmap SlotPixmap(const ImageSlots& slots, int slot);
+
+} // namespace dravik
