@@ -128,24 +128,29 @@ std::string HttpGetText(const std::string& url, const std::string& userAgent,
         if (!SendAll(socket, UpdateRequestText(*parts, agent), connectDeadline))
             return {};
 
-        // Every receive lands at the start of the buffer, so a later chunk
-        // overwrites an earlier one; the answer is short enough to arrive
-        // whole, and a full buffer ends the reading.
+        // Chunks are joined one after the other until the buffer is full: a
+        // server that writes its headers and its body separately (most do)
+        // would otherwise leave only the body, and a good answer would read
+        // as a failed one.
         const NetDeadline answerDeadline = NetClock::now() + limit;
+        size_t filled = 0;
         for (;;) {
             WaitResult waited = WaitReadable(socket, limits.waitStepMs);
             if (waited == WaitResult::Failed)
                 break;
             if (waited == WaitResult::Readable) {
                 ssize_t n = Receive(socket, buffer.data(), buffer.size());
-                while (n > 0 && static_cast<size_t>(n) != buffer.size()) {
+                while (n > 0) {
+                    filled += static_cast<size_t>(n);
+                    if (filled == buffer.size())
+                        break;
                     // A peer that sends a little and then keeps the line open
                     // (or trickles on) must not hold us past the limit.
                     if (NetClock::now() >= answerDeadline ||
                         WaitReadable(socket, MillisecondsLeft(answerDeadline)) !=
                             WaitResult::Readable)
                         break;
-                    n = Receive(socket, buffer.data(), buffer.size());
+                    n = Receive(socket, buffer.data() + filled, buffer.size() - filled);
                 }
                 break;
             }
