@@ -88,6 +88,12 @@ struct RowDescription {
     const RowHooks* hooks = nullptr; // outlives the dialog (a static in the section's file)
 };
 
+// description with its hooks attached, for tables that write the other members by position.
+inline RowDescription WithHooks(RowDescription description, const RowHooks& hooks) {
+    description.hooks = &hooks;
+    return description;
+}
+
 // One built row. Only the members of its kind are set; every created widget, the label first,
 // is in widgets, which is what enabling and showing walk.
 struct PreferencesRow {

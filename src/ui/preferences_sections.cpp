@@ -34,8 +34,7 @@ const RowHooks kLanguageHooks = {
 };
 
 const RowDescription kGeneralRows[] = {
-    {"Language", RowKind::Custom, "General", "Language", {}, 0, 0, TrackScale::Plain, nullptr,
-     nullptr, nullptr, nullptr, nullptr, &kLanguageHooks},
+    WithHooks({"Language", RowKind::Custom, "General", "Language"}, kLanguageHooks),
     {"Check for Updates", RowKind::DropDown, "General", "Update Range",
      {"Every day", "Every week", "Every month", "Every 3 months", "Every 6 months", "Never"}},
     {"Save window position", RowKind::CheckBox, "General", "Save Window Position"},
@@ -260,14 +259,26 @@ QWidget* BuildInterfacePage(PreferencesPageContext& context) {
     const auto themes = ThemeChoices(context.window.themes);
     PreferencesRow& theme = context.rows.add(
         page, 0,
-        {"UI Theme", RowKind::DropDown, "Interface", "UI Theme", {}, 0, 0, TrackScale::Plain,
-         nullptr, nullptr, nullptr, nullptr, nullptr, &kThemeHooks});
+        WithHooks({"UI Theme", RowKind::DropDown, "Interface", "UI Theme"}, kThemeHooks));
     if (themes.empty())
         theme.combo->addItem(QString::fromStdString(GetText("Preferences", "None")));
     for (const auto& [key, name] : themes)
         theme.combo->addItem(QString::fromStdString(name), QString::fromStdString(key));
     context.rows.addAll(page, kInterfaceRows, 1);
     return page;
+}
+
+// Row 0 of the Input and Output pages: the format drop-down, one item per primary format
+// (upper case, its index as data), filled and stored through hooks.
+void AddFormatList(PreferencesPageContext& context, QWidget* page, const char* label,
+                   const char* group, const std::vector<std::string>& primary,
+                   const RowHooks& hooks) {
+    PreferencesRow& list =
+        context.rows.add(page, 0, WithHooks({label, RowKind::DropDown, group, "Format"}, hooks));
+    for (size_t i = 0; i < primary.size() && i < 128; ++i)
+        if (!primary[i].empty())
+            list.combo->addItem(context.formatIcon, QString::fromStdString(primary[i]).toUpper(),
+                                static_cast<int>(i));
 }
 
 QWidget* BuildInputPage(PreferencesPageContext& context) {
@@ -283,15 +294,8 @@ QWidget* BuildInputPage(PreferencesPageContext& context) {
         },
         {},
     };
-    PreferencesRow& list = context.rows.add(
-        page, 0,
-        {"Input Format", RowKind::DropDown, "Input", "Format", {}, 0, 0, TrackScale::Plain,
-         nullptr, nullptr, nullptr, nullptr, nullptr, &hooks});
     const std::vector<std::string>& primary = PrimaryInputFormats();
-    for (size_t i = 0; i < primary.size() && i < 128; ++i)
-        if (!primary[i].empty())
-            list.combo->addItem(context.formatIcon, QString::fromStdString(primary[i]).toUpper(),
-                                static_cast<int>(i));
+    AddFormatList(context, page, "Input Format", "Input", primary, hooks);
     for (const SubPageRows& sub : InputSubPages())
         AddSubPage(context, page, "Input/Format", primary, sub.format, sub.rows, 0);
     AddRulesOf(context, "Input");
@@ -311,26 +315,18 @@ QWidget* BuildOutputPage(PreferencesPageContext& context) {
         },
         {},
     };
-    PreferencesRow& list = context.rows.add(
-        page, 0,
-        {"Output Format", RowKind::DropDown, "Output", "Format", {}, 0, 0, TrackScale::Plain,
-         nullptr, nullptr, nullptr, nullptr, nullptr, &hooks});
     const std::vector<std::string>& primary = PrimaryOutputFormats();
-    for (size_t i = 0; i < primary.size() && i < 128; ++i)
-        if (!primary[i].empty())
-            list.combo->addItem(context.formatIcon, QString::fromStdString(primary[i]).toUpper(),
-                                static_cast<int>(i));
+    AddFormatList(context, page, "Output Format", "Output", primary, hooks);
     for (const OutputFormat& format : OutputFormats()) {
         std::string upper = format.extension;
         for (char& c : upper)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         const SettingField* depth = FindSetting("Output", upper + " BPP");
         // The schema's own strings outlive every dialog, so the row may point at them.
-        const RowDescription depthRow = {"Bits Per Pixel", RowKind::DepthList,
-                                  depth != nullptr ? depth->group : nullptr,
-                                  depth != nullptr ? depth->key : nullptr,
-                                  {}, 0, 0, TrackScale::Plain, nullptr, nullptr, nullptr,
-                                  nullptr, format.extension.c_str()};
+        RowDescription depthRow = {"Bits Per Pixel", RowKind::DepthList,
+                                   depth != nullptr ? depth->group : nullptr,
+                                   depth != nullptr ? depth->key : nullptr};
+        depthRow.format = format.extension.c_str();
         std::span<const RowDescription> extra;
         for (const SubPageRows& rows : OutputExtraRows())
             if (format.extension == rows.format)

@@ -1,13 +1,13 @@
-// Stand-ins for the main window and the message boxes in widget tests.
+// Stand-ins for the main window in widget tests (and, through recorded_boxes.h, the message
+// boxes).
 #pragma once
 
+#include "support/recorded_boxes.h"
 #include "ui/main_window_hooks.h"
-#include "ui/message_boxes.h"
 #include "ui/window_context.h"
 
 #include <QWidget>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,37 +45,6 @@ class FakeWindow : public MainWindowHooks {
     }
     int rowCount() const override { return 0; }
     std::vector<std::string> rows() const override { return {}; }
-};
-
-struct Box {
-    std::string kind, title, text;
-};
-
-// Installed for the lifetime of a test; questions get `answer`.
-class RecordedBoxes : public MessageBoxes {
-  public:
-    std::vector<Box> shown;
-    std::function<bool()> answer = [] { return false; };
-
-    RecordedBoxes() { SetMessageBoxes(this); }
-    ~RecordedBoxes() override { SetMessageBoxes(nullptr); }
-    void warning(const std::string& t, const std::string& s) override {
-        shown.push_back({"warning", t, s});
-    }
-    void error(const std::string& t, const std::string& s) override {
-        shown.push_back({"error", t, s});
-    }
-    void info(const std::string& t, const std::string& s) override {
-        shown.push_back({"info", t, s});
-    }
-    bool askWarning(const std::string& t, const std::string& s) override {
-        shown.push_back({"askWarning", t, s});
-        return answer();
-    }
-    bool askQuestion(const std::string& t, const std::string& s) override {
-        shown.push_back({"askQuestion", t, s});
-        return answer();
-    }
 };
 
 } // namespace dravik::test

@@ -1,3 +1,4 @@
+#include "support/recorded_boxes.h"
 #include "ui/builtin_texts.h"
 #include "ui/language_table.h"
 #include "ui/message_boxes.h"
@@ -401,42 +402,8 @@ TEST(SubstituteArgs, ReplacesPlaceholders) {
         EXPECT_EQ(SubstituteArgs(c.text, c.s1, c.s2, c.s3, c.s4), c.expected) << c.text;
 }
 
-struct RecordedBox {
-    std::string kind;
-    std::string title;
-    std::string text;
-    bool operator==(const RecordedBox&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const RecordedBox& box) {
-    return out << box.kind << " [" << box.title << "] " << box.text;
-}
-
-class RecordingBoxes : public MessageBoxes {
-  public:
-    explicit RecordingBoxes(bool answer) : answer_(answer) {}
-    void warning(const std::string& title, const std::string& text) override {
-        shown.push_back({"warning", title, text});
-    }
-    void error(const std::string& title, const std::string& text) override {
-        shown.push_back({"error", title, text});
-    }
-    void info(const std::string& title, const std::string& text) override {
-        shown.push_back({"info", title, text});
-    }
-    bool askWarning(const std::string& title, const std::string& text) override {
-        shown.push_back({"askWarning", title, text});
-        return answer_;
-    }
-    bool askQuestion(const std::string& title, const std::string& text) override {
-        shown.push_back({"askQuestion", title, text});
-        return answer_;
-    }
-    std::vector<RecordedBox> shown;
-
-  private:
-    bool answer_;
-};
+using test::Box;
+using test::RecordedBoxes;
 
 class MessageBoxRouting : public ::testing::Test {
   protected:
@@ -445,15 +412,15 @@ class MessageBoxRouting : public ::testing::Test {
 };
 
 TEST_F(MessageBoxRouting, PassesTitlesAndTextsToTheInstalledBoxes) {
-    RecordingBoxes boxes(true);
-    SetMessageBoxes(&boxes);
+    RecordedBoxes boxes;
+    boxes.answer = [] { return true; };
     ShowWarning("w");
     ShowError("e");
     ShowInfo("No Update", "i");
     EXPECT_TRUE(AskWarningQuestion("q"));
     EXPECT_TRUE(AskQuestion("Check for Updates", "u"));
     EXPECT_TRUE(AskQuestion("Reset to Defaults", "r"));
-    const std::vector<RecordedBox> expected = {
+    const std::vector<Box> expected = {
         {"warning", "Warning", "w"},
         {"error", "Error", "e"},
         {"info", "No Update", "i"},
@@ -465,17 +432,16 @@ TEST_F(MessageBoxRouting, PassesTitlesAndTextsToTheInstalledBoxes) {
 }
 
 TEST_F(MessageBoxRouting, ReturnsTheAnswerGiven) {
-    RecordingBoxes boxes(false);
-    SetMessageBoxes(&boxes);
+    RecordedBoxes boxes;
     EXPECT_FALSE(AskWarningQuestion("q"));
     EXPECT_FALSE(AskQuestion("New Update", "n"));
     ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[1], (RecordedBox{"askQuestion", "New Update", "n"}));
+    EXPECT_EQ(boxes.shown[1], (Box{"askQuestion", "New Update", "n"}));
 }
 
 TEST_F(MessageBoxRouting, AnswersNoAndShowsNothingWithoutBoxes) {
-    RecordingBoxes boxes(true);
-    SetMessageBoxes(&boxes);
+    RecordedBoxes boxes;
+    boxes.answer = [] { return true; };
     SetMessageBoxes(nullptr);
     ShowWarning("w");
     ShowError("e");

@@ -6,6 +6,7 @@
 #include "ui/update_checker.h"
 
 #include "settings/settings.h"
+#include "support/loopback.h"
 #include "support/ui_fakes.h"
 #include "ui/image_slots.h"
 #include "ui/language_table.h"
@@ -19,11 +20,6 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -201,18 +197,9 @@ TEST_F(SmallDialogsTest, UpdateAnswersGiveTheirMessagesAndTheWindowWaitsMeanwhil
 }
 
 TEST_F(SmallDialogsTest, TheRealFetchReportsARefusedMirrorAsAConnectionProblem) {
-    // A port that was just free: nothing listens there, so the connection is refused.
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(probe, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    close(probe);
-    const std::string url =
-        "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/files/dravik.dat";
+    const int port = test::UnusedLoopbackPort();
+    ASSERT_NE(port, 0);
+    const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/files/dravik.dat";
     setenv("DRAVIK_UPDATE_URL", url.c_str(), 1);
 
     FakeWindow window;

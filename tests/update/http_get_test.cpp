@@ -1,6 +1,7 @@
 #include "update/http_get.h"
 
 #include "platform/tcp_socket.h"
+#include "support/loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -67,15 +68,9 @@ class LoopbackServer {
 
     explicit LoopbackServer(Behaviour behaviour, bool readRequest = true)
         : behaviour_(std::move(behaviour)), readRequest_(readRequest) {
-        listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (listenFd_ < 0 ||
-            ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-            ::listen(listenFd_, 4) != 0 ||
-            ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        listenFd_ = test::BindLoopback(address);
+        if (listenFd_ < 0 || ::listen(listenFd_, 4) != 0) {
             ADD_FAILURE() << "cannot listen on loopback";
             return;
         }
@@ -341,19 +336,8 @@ TEST(HttpGetTest, ServerThatClosesAtOnceGivesNothing) {
 }
 
 TEST(HttpGetTest, RefusedPortGivesNothingQuickly) {
-    int port = 0;
-    {
-        // Take a free port and let it go, so nobody listens there.
-        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), length), 0);
-        ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
-        port = ntohs(address.sin_port);
-        ::close(fd);
-    }
+    const int port = test::UnusedLoopbackPort();
+    ASSERT_NE(port, 0);
     Timed got = TimedGet("http://127.0.0.1:" + std::to_string(port) + "/x", HttpLimits{1000, 20});
     EXPECT_EQ(got.text, "");
     EXPECT_LT(got.elapsed, std::chrono::milliseconds(1000));
@@ -380,14 +364,11 @@ TEST(HttpGetTest, EmptyOrUnusableAddressGivesNothingWithoutConnecting) {
 TEST(HttpGetTest, ServerThatNeverAcceptsGivesNothingWithinTheLimit) {
     // A listener with a full queue that never accepts: further connection
     // attempts are left unanswered by the kernel.
-    int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    const int listener = test::BindLoopback(address);
+    ASSERT_GE(listener, 0);
     ASSERT_EQ(::listen(listener, 0), 0);
-    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const socklen_t length = sizeof address;
     std::vector<int> fillers;
     for (int i = 0; i < 3; ++i) {
         int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
