@@ -116,6 +116,7 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
 }
 
 bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run) {
+    run.failureReason.clear();
     Bitmap bitmap = LoadPicture(state.currentInput, run);
     const int loadedWidth = static_cast<int>(bitmap.width());
     const int loadedHeight = static_cast<int>(bitmap.height());

@@ -38,6 +38,10 @@ public:
     int helperTimeoutSeconds = 120;
     // Permission bits a new output file gets (0666 less the umask).
     unsigned outputMode = 0644;
+    // Why the last ConvertFile that returned false failed, in words for a
+    // person ("the picture is damaged (truncated at byte 812)"); empty after
+    // a success.
+    std::string failureReason;
 
 private:
     std::string converter_;
