@@ -8,6 +8,7 @@
 #include "batch/terminal_progress.h"
 #include "engine/convert_file.h"
 #include "engine/save_flags.h"
+#include "engine/watermark.h"
 #include "engine/watermark_font.h"
 #include "inputs/add_inputs.h"
 #include "inputs/list_file.h"

@@ -71,6 +71,7 @@ constexpr TextPair kBuiltinTexts[] = {
     {"Invalid watermark font", "Unable to load selected font for a watermark: %s1%"},
     {"Empty watermark image", "Selected watermark image is invalid/empty!"},
     {"Invalid watermark image", "Unable to load selected file as a watermark image: %s1%"},
+    {"Unable to save settings", "Unable to save the settings to %s1%"},
     {"Import complete", "Import complete, new files added: %s1%"},
     {"Import is not complete", "Import stopped"},
     {"Export complete", "Export complete, entries saved: %s1%"},

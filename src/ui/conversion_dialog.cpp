@@ -4,6 +4,7 @@
 #include "batch/conversion_worker.h"
 #include "batch/option_scan.h"
 #include "engine/save_flags.h"
+#include "engine/watermark.h"
 #include "engine/watermark_font.h"
 #include "platform/paths.h"
 #include "ui/conversion_progress_dialog.h"

@@ -3,6 +3,7 @@
 // never share the single-instance lock or a config file.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,7 +25,14 @@ struct ProgramEnv {
     std::string tempDir;    // TMPDIR
     std::string workDir;    // current folder of the child
     std::map<std::string, std::string> extra;
+    // Called with the child's process id once it runs, before its output is
+    // collected (the pipes hold what it writes meanwhile).
+    std::function<void(int pid)> whileRunning = {};
 };
+
+// True once the process catches `signal` (its handler is installed), within
+// the timeout.
+bool WaitUntilCaught(int pid, int signal, int timeoutMs = 15000);
 
 ProgramResult RunProgram(const std::vector<std::string>& args, const ProgramEnv& env,
                          const std::string& executable = DRAVIK_EXE, int timeoutSeconds = 20);

@@ -167,7 +167,14 @@ INSTANTIATE_TEST_SUITE_P(
                            t.settings.watermark.doWatermark = 2;
                            t.settings.watermark.image = t.dir.write("mark.png", "");
                        },
-                       "Unable to load selected file as a watermark image: <tmp>mark.png", false}),
+                       "Unable to load selected file as a watermark image: <tmp>mark.png", false},
+        // A file that is there but is no picture would leave every output unmarked.
+        StartCheckCase{"TextFileAsWatermarkImage",
+                       [](ConversionTest& t) {
+                           t.settings.watermark.doWatermark = 2;
+                           t.settings.watermark.image = t.dir.write("notes.png", "some words\n");
+                       },
+                       "Unable to load selected file as a watermark image: <tmp>notes.png", false}),
     [](const testing::TestParamInfo<StartCheckCase>& info) {
         return std::string(info.param.name);
     });
