@@ -5,6 +5,7 @@
 #include "platform/local_time.h"
 #include "platform/stop_signals.h"
 #include "settings/config_file.h"
+#include "support/pict_writer.h"
 #include "support/recorded_boxes.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
@@ -23,6 +24,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace dravik {
 namespace {
@@ -143,6 +145,42 @@ TEST_F(WindowRunTest, AStopSignalLeavesEveryLoopAndTheRunSavesAsOnExit) {
     run.finish();
     EXPECT_EQ(onDisk().advanced.filenameMask, "changed-while-open");
     EXPECT_EQ(CaughtStopSignal(), 0); // dealt with
+    ::signal(SIGTERM, SIG_DFL);
+}
+
+// A signal during a conversion: the worker stops after the file in work,
+// and the run still keeps the output folder in its saved history.
+TEST_F(WindowRunTest, AStopSignalDuringAConversionStopsItAfterTheFileInWork) {
+    ASSERT_TRUE(InstallStopSignals({SIGTERM}));
+    ResetStopSignals();
+    WindowRun run(parts);
+    run.window().showMainWindow();
+    constexpr int kInputs = 200;
+    for (int i = 0; i < kInputs; ++i) {
+        const std::string name = "in/p" + std::to_string(i) + ".pic";
+        session.inputs.add(dir.write(name, test::MakeSolidPict(4, 3, {200, 40, 10})), "");
+    }
+    const std::string out = dir.path() + "out/";
+    ASSERT_EQ(::mkdir(out.c_str(), 0700), 0);
+    run.window().showOutputFolder(out);
+
+    QTimer::singleShot(0, [&] {
+        // Runs inside the progress dialog's loop, with the worker going.
+        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        run.window().runCommand(Command::Convert);
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    watchdog.start(20000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    run.finish();
+
+    size_t written = 0;
+    for (int i = 0; i < kInputs; ++i)
+        written += ::access((out + "p" + std::to_string(i) + ".jpg").c_str(), F_OK) == 0 ? 1 : 0;
+    EXPECT_LT(written, static_cast<size_t>(kInputs));
+    EXPECT_NE(onDisk().file.recentOutFolders.find(out), std::string::npos);
     ::signal(SIGTERM, SIG_DFL);
 }
 
