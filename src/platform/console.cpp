@@ -55,7 +55,7 @@ void WaitForKey(int fd) {
     // Ctrl+C, a kill or a closed terminal must not leave the terminal
     // without echo: the signals end the wait instead, and the settings are
     // restored on the way out.
-    InstallStopSignals({SIGINT, SIGTERM, SIGHUP});
+    InstallStopSignalsUnlessIgnored({SIGINT, SIGTERM, SIGHUP});
     termios raw = saved;
     raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
     raw.c_cc[VMIN] = 1;
