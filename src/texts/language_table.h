@@ -1,3 +1,7 @@
+// dravik_texts: every user-visible text, looked up with GetText, and the message-box interface
+// the window implements. Depends on nothing else of ours and never on Qt: the command-line run
+// uses it too.
+//
 // The table of UI texts: every caption, label and message is looked up by (group, key).
 #pragma once
 

@@ -1,3 +1,6 @@
+// dravik_themes: the pictures the window shows: image slots, theme.cfg, theme archives and the
+// built-in artwork. Never depends on Qt or the window; the window draws the slots itself.
+//
 // The pictures the window shows, held by number so that a theme can replace any of them without
 // the widgets knowing where a picture came from. No widget toolkit here: the window turns a slot
 // into its own image type when it draws.

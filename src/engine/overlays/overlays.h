@@ -1,3 +1,6 @@
+// dravik_engine_overlays: the frame and the text and picture watermarks drawn onto a converted
+// picture with cairo, pango and fontconfig. Builds on the engine; never on Qt or the batch.
+//
 // The frame and watermark steps of a batch, with everything they keep from
 // file to file.
 #pragma once

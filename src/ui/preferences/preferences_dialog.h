@@ -1,3 +1,6 @@
+// dravik_ui_preferences: the preferences dialog, its pages and choosers, and the colour and font
+// lists behind them. Qt; used by dravik_ui, and reaches the window only through WindowContext.
+//
 // Window 1: the preferences. Built and filled anew on every opening so that edits never
 // survive a Cancel; OK and Defaults store, save config.ini and tell the main window what to
 // refresh.
