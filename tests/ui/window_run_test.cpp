@@ -9,7 +9,7 @@
 #include "support/recorded_boxes.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
-#include "ui/preferences_dialog.h"
+#include "ui/preferences/preferences_dialog.h"
 #include "ui/window_mode.h"
 
 #include <QApplication>
