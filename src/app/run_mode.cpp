@@ -4,6 +4,7 @@
 #include "batch/exit_codes.h"
 #include "batch/option_scan.h"
 #include "engine/format_tables.h"
+#include "platform/stop_signals.h"
 #include "settings/product.h"
 #include "ui/language_table.h"
 
@@ -54,7 +55,8 @@ RunModeResult SelectRunMode(const std::vector<std::string>& params, Runtime& rt)
         rt.console.printLine(" ");
     }
     int code = rt.commandLineRun ? rt.commandLineRun(scan.quiet) : kExitSuccess;
-    if (scan.pause) {
+    // Whoever stopped the run with a signal is not waiting for a key prompt.
+    if (scan.pause && CaughtStopSignal() == 0) {
         rt.console.printLine(kPressAnyKey);
         rt.console.waitForKey();
     }
