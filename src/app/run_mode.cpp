@@ -47,6 +47,13 @@ RunModeResult SelectRunMode(const std::vector<std::string>& params, Runtime& rt)
     }
     if (rt.state.inputGiven == 0)
         return {true, kExitSuccess};
+    // Lenient reading stays, but a slip in a run is named: after the scan, so
+    // that a -q anywhere on the line silences it. (A window opened for a
+    // file path has nothing to say about it.)
+    if (!scan.quiet) {
+        for (const std::string& warning : scan.warnings)
+            PrintErrorLine(warning);
+    }
 
     if (!scan.quiet) {
         rt.console.printLine(MakeTitleText(kProgramTitle, kProgramVersion));
