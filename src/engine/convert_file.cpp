@@ -118,13 +118,16 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
     bool timedOut = false;
     if (!run.converterPath().empty()) {
         const std::string copy = temp.uniquePath(".tga");
-        // An absolute input path cannot pass for an option (leading "-") or
-        // a format prefix ("pict:"); argv passes blanks and quotes as they are.
-        // ImageMagick 6 writes Targa rows top first yet marks them as bottom
-        // first; FreeImage believes the mark. Saying top-left makes mark and
-        // rows agree on every version.
-        ProcessResult r = RunProcess({run.converterPath(), "-quiet", input, "-colorspace", "sRGB",
-                                      "-orient", "TopLeft", copy},
+        // The input is read as a PICT and nothing else: left to guess from
+        // the content, ImageMagick would hand a file named .pic to any of
+        // its readers (SVG and MVG among them, which fetch other files).
+        // After the prefix the path is absolute, so it cannot pass for an
+        // option or another prefix; argv passes blanks and quotes as they
+        // are. ImageMagick 6 writes Targa rows top first yet marks them as
+        // bottom first; FreeImage believes the mark. Saying top-left makes
+        // mark and rows agree on every version.
+        ProcessResult r = RunProcess({run.converterPath(), "-quiet", "pict:" + input, "-colorspace",
+                                      "sRGB", "-orient", "TopLeft", copy},
                                      run.helperTimeoutSeconds);
         timedOut = r.timedOut;
         // A converter cut short leaves half a Targa, which would load as a
