@@ -26,9 +26,8 @@ std::vector<std::string> ProgramResult::outLines() const {
     return lines;
 }
 
-ProgramResult RunProgram(const std::vector<std::string>& args, const ProgramEnv& env,
-                         const std::string& executable, int timeoutSeconds) {
-    ProgramResult result;
+StartedProgram::StartedProgram(const std::vector<std::string>& args, const ProgramEnv& env,
+                               const std::string& executable) {
     std::vector<std::string> envStrings;
     std::map<std::string, std::string> overrides = env.extra;
     if (!env.runtimeDir.empty())
@@ -61,8 +60,13 @@ ProgramResult RunProgram(const std::vector<std::string>& args, const ProgramEnv&
 
     int outPipe[2];
     int errPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
-        return result;
+    if (pipe2(outPipe, O_CLOEXEC) != 0)
+        return;
+    if (pipe2(errPipe, O_CLOEXEC) != 0) {
+        close(outPipe[0]);
+        close(outPipe[1]);
+        return;
+    }
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -80,19 +84,32 @@ ProgramResult RunProgram(const std::vector<std::string>& args, const ProgramEnv&
     if (rc != 0) {
         close(outPipe[0]);
         close(errPipe[0]);
-        return result;
+        return;
     }
+    pid_ = pid;
+    out_ = outPipe[0];
+    err_ = errPipe[0];
+}
 
+StartedProgram::~StartedProgram() {
+    if (pid_ > 0)
+        wait(0);
+}
+
+ProgramResult StartedProgram::wait(int timeoutSeconds) {
+    ProgramResult result;
+    if (pid_ <= 0)
+        return result;
     timespec start{};
     clock_gettime(CLOCK_MONOTONIC, &start);
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
     int open = 2;
     bool killed = false;
     while (open > 0) {
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
-        if (!killed && now.tv_sec - start.tv_sec > timeoutSeconds) {
-            kill(pid, SIGKILL);
+        if (!killed && now.tv_sec - start.tv_sec >= timeoutSeconds) {
+            kill(pid_, SIGKILL);
             killed = true;
         }
         if (poll(fds, 2, 200) < 0)
@@ -111,13 +128,23 @@ ProgramResult RunProgram(const std::vector<std::string>& args, const ProgramEnv&
             }
         }
     }
+    for (pollfd& p : fds) {
+        if (p.fd >= 0)
+            close(p.fd);
+    }
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(pid_, &status, 0);
+    pid_ = 0;
     if (WIFEXITED(status) && !killed)
         result.exitCode = WEXITSTATUS(status);
     else if (WIFSIGNALED(status))
         result.signal = WTERMSIG(status);
     return result;
+}
+
+ProgramResult RunProgram(const std::vector<std::string>& args, const ProgramEnv& env,
+                         const std::string& executable, int timeoutSeconds) {
+    return StartedProgram(args, env, executable).wait(timeoutSeconds);
 }
 
 } // namespace dravik::test
