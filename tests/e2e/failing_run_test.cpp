@@ -192,6 +192,10 @@ TEST_F(FailingRunTest, SignalStopsTheRunAndLeavesOnlyWholeOutputs) {
             },
             60);
         kill(program.pid(), sig);
+        // A second one, as an impatient user would, must not cut the
+        // clean-up short.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        kill(program.pid(), sig);
         ProgramResult r = program.wait(60);
         ASSERT_TRUE(written);
 
