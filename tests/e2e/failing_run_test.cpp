@@ -29,23 +29,11 @@ using test::ProgramEnv;
 using test::ProgramResult;
 using test::ReadFileText;
 using test::RunProgram;
+using test::SplitLines;
 using test::StartedProgram;
 using test::TempDir;
 
 using Lines = std::vector<std::string>;
-
-Lines SplitLines(const std::string& text) {
-    Lines lines;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end + 1;
-    }
-    return lines;
-}
 
 Lines Starting(const Lines& lines, const std::string& prefix) {
     Lines kept;
@@ -207,7 +195,7 @@ TEST_F(FailingRunTest, SignalStopsTheRunAndLeavesOnlyWholeOutputs) {
         }
         EXPECT_GE(names.size(), 1u);
         EXPECT_LT(names.size(), 20u) << "the run was not stopped";
-        Lines lines = SplitLines(r.out);
+        Lines lines = r.outLines();
         ASSERT_GE(lines.size(), 2u) << r.out;
         EXPECT_EQ(lines[lines.size() - 2], "Conversion stopped");
         EXPECT_EQ(lines.back(), "Files converted: " + std::to_string(names.size()) + " of 20");
@@ -265,7 +253,7 @@ TEST_F(FailingRunTest, MissingTmpdirFallsBackAndNoTempFolderAtAllStopsTheRun) {
     if (!none)
         GTEST_SKIP() << "no mount namespace here";
     EXPECT_EQ(none->exitCode, 1);
-    Lines lines = SplitLines(none->out);
+    Lines lines = none->outLines();
     ASSERT_GE(lines.size(), 2u) << none->out;
     EXPECT_EQ(Lines(lines.end() - 2, lines.end()),
               (Lines{"Preparing...", "Error: Unable to create a temporary folder"}));
@@ -292,7 +280,7 @@ TEST_F(FailingRunTest, EveryFailedFileSaysWhyOnStderr) {
         args.insert(args.end(), mode.begin(), mode.end());
         ProgramResult r = RunProgram(args, env());
         EXPECT_EQ(r.exitCode, 3);
-        Lines err = SplitLines(r.err);
+        Lines err = r.errLines();
         // The words for a damaged picture belong to the reader that found
         // the damage; the line names the file and gives a reason.
         Lines cut = Starting(err, "dravik: " + truncated + ": ");
@@ -305,7 +293,7 @@ TEST_F(FailingRunTest, EveryFailedFileSaysWhyOnStderr) {
         EXPECT_EQ(err.size(), png.empty() ? 1u : 2u) << r.err;
         EXPECT_TRUE(Starting(err, "dravik: " + good).empty());
         // stdout keeps its own lines only.
-        EXPECT_TRUE(Starting(SplitLines(r.out), "dravik:").empty());
+        EXPECT_TRUE(Starting(r.outLines(), "dravik:").empty());
     }
     ProgramResult quiet = RunProgram({"-q", "-i", "in", "-o", out}, env());
     EXPECT_EQ(quiet.exitCode, 3);
@@ -331,12 +319,12 @@ TEST_F(FailingRunTest, UnwritableOutputFolderIsTheReasonOfEachFile) {
             GTEST_SKIP() << "root, and no mount namespace here";
     }
     EXPECT_EQ(r->exitCode, 2);
-    Lines err = SplitLines(r->err);
+    Lines err = r->errLines();
     ASSERT_EQ(err.size(), 2u) << r->err;
     const std::string why = geteuid() != 0 ? "Permission denied" : "Read-only file system";
     EXPECT_EQ(err[0], "dravik: " + a + ": cannot write " + out + "a.jpg: " + why);
     EXPECT_EQ(err[1], "dravik: " + b + ": cannot write " + out + "b.jpg: " + why);
-    EXPECT_EQ(SplitLines(r->out).back(), "Conversion stopped");
+    EXPECT_EQ(r->outLines().back(), "Conversion stopped");
 }
 
 TEST_F(FailingRunTest, ChecksThatStopTheRunSayWhy) {
@@ -365,7 +353,7 @@ TEST_F(FailingRunTest, ChecksThatStopTheRunSayWhy) {
         SCOPED_TRACE(c.error);
         ProgramResult r = RunProgram(c.args, env());
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_EQ(SplitLines(r.out).back(), c.error);
+        EXPECT_EQ(r.outLines().back(), c.error);
         EXPECT_EQ(r.err, c.why + "\n");
         Lines quiet = {"-q"};
         quiet.insert(quiet.end(), c.args.begin(), c.args.end());
@@ -386,7 +374,7 @@ TEST_F(FailingRunTest, OutputThatReplacesAnEarlierOneOfTheRunIsNamed) {
 
     ProgramResult r = RunProgram({"-i", "in", "-o", out, "--no-subfolders"}, env());
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(SplitLines(r.out).back(), "Files converted: 2 of 2");
+    EXPECT_EQ(r.outLines().back(), "Files converted: 2 of 2");
     EXPECT_EQ(r.err, overwrite);
     EXPECT_EQ(NamesIn(out), Lines{"x.jpg"});
 
@@ -413,11 +401,10 @@ TEST_F(FailingRunTest, MistypedOptionsAreNamedAndTheRunGoesOn) {
         {"-i", "in", "-o", out, "--quality=85", "--resize-algorithm=LANCOZ", "--jpg-quality=85x"},
         env());
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(SplitLines(r.err),
-              (Lines{"dravik: unknown option --quality=85 (ignored)",
-                     "dravik: --resize-algorithm: unknown value LANCOZ, BOX used",
-                     "dravik: --jpg-quality: 85x is not a number, 85 used"}));
-    EXPECT_EQ(SplitLines(r.out).back(), "Files converted: 1 of 1");
+    EXPECT_EQ(r.errLines(), (Lines{"dravik: unknown option --quality=85 (ignored)",
+                                   "dravik: --resize-algorithm: unknown value LANCOZ, BOX used",
+                                   "dravik: --jpg-quality: 85x is not a number, 85 used"}));
+    EXPECT_EQ(r.outLines().back(), "Files converted: 1 of 1");
 
     r = RunProgram({"-i", "in", "-o", out, "--quality=85", "-q"}, env());
     EXPECT_EQ(r.exitCode, 0);

@@ -13,17 +13,25 @@ extern char** environ;
 
 namespace dravik::test {
 
-std::vector<std::string> ProgramResult::outLines() const {
+std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t pos = 0;
-    while (pos < out.size()) {
-        size_t end = out.find('\n', pos);
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
         if (end == std::string::npos)
-            end = out.size();
-        lines.push_back(out.substr(pos, end - pos));
+            end = text.size();
+        lines.push_back(text.substr(pos, end - pos));
         pos = end + 1;
     }
     return lines;
+}
+
+std::vector<std::string> ProgramResult::outLines() const {
+    return SplitLines(out);
+}
+
+std::vector<std::string> ProgramResult::errLines() const {
+    return SplitLines(err);
 }
 
 StartedProgram::StartedProgram(const std::vector<std::string>& args, const ProgramEnv& env,

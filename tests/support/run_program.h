@@ -16,7 +16,11 @@ struct ProgramResult {
     std::string err;
 
     std::vector<std::string> outLines() const;
+    std::vector<std::string> errLines() const;
 };
+
+// The text cut at its "\n"s; no empty line for a final "\n".
+std::vector<std::string> SplitLines(const std::string& text);
 
 struct ProgramEnv {
     std::string runtimeDir; // XDG_RUNTIME_DIR
