@@ -1,8 +1,14 @@
 #include "batch/progress_text.h"
 #include "batch/terminal_progress.h"
+#include "platform/stop_signals.h"
 #include "ui/language_table.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+#include <unistd.h>
 
 namespace dravik {
 namespace {
@@ -90,6 +96,33 @@ TEST(RemainingTimeTest, MeanOfTheFilesDoneTimesTheFilesLeft) {
         EXPECT_EQ(MeanRemainingMilliseconds(c.beforeMs, c.inWorkMs, c.total, c.index), c.expected)
             << c.total << " files, at " << c.index;
     EXPECT_EQ(FormatDuration(MeanRemainingMilliseconds(500000, 50, 10000, 5001)), "00:08:19");
+}
+
+// An import knows nothing of signals; the one waiting for it stops it.
+TEST(TerminalProgressTest, StopSignalStopsTheWorkerItWaitsFor) {
+    ASSERT_TRUE(InstallStopSignals({SIGUSR2}));
+    ResetStopSignals();
+    StdConsole console;
+    TerminalProgress watcher(console, false);
+    ProgressState progress;
+    progress.reset();
+    auto start = std::chrono::steady_clock::now();
+    std::thread sender([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ::kill(::getpid(), SIGUSR2);
+    });
+    watcher.runWorker(
+        [&] {
+            auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (progress.keepRunning() && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        },
+        progress, 10, false);
+    sender.join();
+    EXPECT_FALSE(progress.keepRunning());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ResetStopSignals();
+    ::signal(SIGUSR2, SIG_DFL);
 }
 
 } // namespace
