@@ -11,7 +11,7 @@
 #include "platform/paths.h"
 #include "platform/stop_signals.h"
 #include "settings/product.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 #include "ui/window_mode.h"
 
 #include <csignal>

@@ -6,7 +6,7 @@
 #include "engine/format_tables.h"
 #include "platform/stop_signals.h"
 #include "settings/product.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 namespace dravik {
 

@@ -7,15 +7,15 @@
 #include "batch/settings_echo.h"
 #include "batch/terminal_progress.h"
 #include "engine/convert_file.h"
+#include "engine/overlays/watermark_font.h"
 #include "engine/save_flags.h"
-#include "engine/watermark_font.h"
 #include "inputs/add_inputs.h"
 #include "inputs/list_file.h"
 #include "inputs/list_workers.h"
 #include "platform/paths.h"
 #include "platform/stop_signals.h"
 #include "platform/temp_folder.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <cerrno>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include "engine/signatures.h"
 #include "inputs/session.h"
 #include "platform/stop_signals.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <chrono>
 #include <string>

@@ -5,7 +5,7 @@
 #include "settings/number_text.h"
 #include "settings/settings_schema.h"
 #include "settings/tokens.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <cstdio>
 

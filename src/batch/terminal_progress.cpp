@@ -2,7 +2,7 @@
 
 #include "batch/progress_text.h"
 #include "platform/stop_signals.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <atomic>
 #include <chrono>

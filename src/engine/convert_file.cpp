@@ -7,7 +7,7 @@
 #include "engine/raw_bitmap.h"
 #include "platform/process.h"
 #include "platform/stop_signals.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,7 +1,7 @@
 #include "batch/option_scan.h"
 #include "batch/option_table.h"
 #include "settings/settings_schema.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "batch/option_scan.h"
 
 #include "support/temp_dir.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "batch/progress_text.h"
 #include "batch/terminal_progress.h"
 #include "platform/stop_signals.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <gtest/gtest.h>
 

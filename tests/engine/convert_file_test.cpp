@@ -6,7 +6,7 @@
 #include "platform/stop_signals.h"
 #include "support/pict_writer.h"
 #include "support/temp_dir.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <gtest/gtest.h>
 
