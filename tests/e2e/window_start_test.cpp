@@ -29,6 +29,7 @@ using test::ProgramEnv;
 using test::ProgramResult;
 using test::ReadFileText;
 using test::RunProgram;
+using test::StartedProgram;
 using test::TempDir;
 
 constexpr const char kTitle[] = "Tolvenor Dravik 3.1";
@@ -107,16 +108,14 @@ TEST_F(WindowStartTest, StopSignalsCloseTheWindowAsExitDoes) {
         ::mkdir((dir.path() + "config/Tolvenor").c_str(), 0700);
         ::mkdir((dir.path() + "config/Tolvenor/dravik").c_str(), 0700);
         dir.write("config/Tolvenor/dravik/config.ini", "[Output]\r\nJPG Quality=77\r\n");
-        ProgramEnv e = env();
-        bool caught = false;
-        e.whileRunning = [&](int pid) {
-            caught = test::WaitUntilCaught(pid, sig);
-            // The handler is in place before the window is built; give the
-            // window a moment so the signal meets a running event loop.
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            ::kill(pid, sig);
-        };
-        ProgramResult r = RunProgram({}, e, DRAVIK_EXE, 60);
+        StartedProgram window({}, env());
+        ASSERT_GT(window.pid(), 0);
+        const bool caught = test::WaitUntilCaught(window.pid(), sig);
+        // The handler is in place before the window is built; give the
+        // window a moment so the signal meets a running event loop.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ::kill(window.pid(), sig);
+        ProgramResult r = window.wait(60);
         EXPECT_TRUE(caught);
         EXPECT_EQ(r.signal, 0);
         EXPECT_EQ(r.exitCode, 0) << r.err;
