@@ -2,6 +2,11 @@
 // (gcc with the sanitizers, no libFuzzer) links every target with this main,
 // so each test run feeds it its seeds and every crash input kept so far.
 //
+// A single allocation over 1 GB fails the replay, as libFuzzer fails it with
+// scripts/fuzz's memory limit, so an input that makes a parser ask for a
+// gigabyte it will never fill stays caught here (with the sanitizers' runtime,
+// which offers the hook).
+//
 // Arguments are files or folders (read recursively, in name order); a folder
 // given as --optional=<folder> may be missing. Fails when there was nothing to
 // run, so a seed folder that went astray does not pass unnoticed.
@@ -9,6 +14,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,12 +22,29 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
+extern "C" __attribute__((weak)) int
+__sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                          void (*)(const volatile void*));
 
 namespace {
+
+constexpr size_t kMallocLimit = size_t{1024} * 1024 * 1024;
+
+void LimitMalloc(const volatile void*, size_t size) {
+    if (size <= kMallocLimit)
+        return;
+    // Nothing here may allocate: this runs inside malloc.
+    constexpr char kMessage[] = "replay: out of memory: a single allocation of over 1 GB\n";
+    (void)!::write(2, kMessage, sizeof kMessage - 1);
+    std::abort();
+}
+
+void NoteFree(const volatile void*) {}
 
 namespace fs = std::filesystem;
 
@@ -60,6 +83,8 @@ bool AddInputs(const std::string& argument, std::vector<fs::path>& inputs) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (__sanitizer_install_malloc_and_free_hooks != nullptr)
+        __sanitizer_install_malloc_and_free_hooks(LimitMalloc, NoteFree);
     if (LLVMFuzzerInitialize != nullptr)
         LLVMFuzzerInitialize(&argc, &argv);
     std::vector<fs::path> inputs;
