@@ -13,6 +13,7 @@
 #include <FreeImage.h>
 #include <archive.h>
 #include <archive_entry.h>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -264,6 +265,21 @@ std::string HandBmp(int w, int h, bool topDown, bool os2) {
     return b;
 }
 
+// FreeImage writes RLE pixels with the image size field left at 0 and a
+// wrong file size; other writers fill both in, and some readers check them.
+std::string WithRleSizes(std::string bmp) {
+    if (bmp.size() < 54)
+        return {};
+    auto put32 = [&bmp](size_t at, size_t v) {
+        for (int i = 0; i < 4; ++i)
+            bmp[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    const size_t offset = static_cast<uint8_t>(bmp[10]) | static_cast<uint8_t>(bmp[11]) << 8;
+    put32(2, bmp.size());
+    put32(34, bmp.size() - offset);
+    return bmp;
+}
+
 std::vector<std::pair<std::string, std::string>> WatermarkSeeds() {
     std::vector<std::pair<std::string, std::string>> seeds = PngSeeds();
     std::vector<std::pair<std::string, std::string>> more = {
@@ -275,7 +291,7 @@ std::vector<std::pair<std::string, std::string>> WatermarkSeeds() {
         {"mono.bmp", EncodePattern(FIF_BMP, 21, 7, 1)},
         {"nibbles.bmp", EncodePattern(FIF_BMP, 11, 6, 4)},
         {"indexed.bmp", EncodePattern(FIF_BMP, 15, 9, 8)},
-        {"rle8.bmp", EncodePattern(FIF_BMP, 24, 8, 8, BMP_SAVE_RLE)},
+        {"rle8.bmp", WithRleSizes(EncodePattern(FIF_BMP, 24, 8, 8, BMP_SAVE_RLE))},
         {"bitfields565.bmp", EncodePattern(FIF_BMP, 7, 5, 16)},
         {"rgb.bmp", EncodePattern(FIF_BMP, 10, 7, 24)},
         {"rgba.bmp", EncodePattern(FIF_BMP, 9, 9, 32)},
@@ -460,6 +476,15 @@ void ListSeeds(const Seeds& seeds) {
     seeds.put("list_file", "nul_line.lst", std::string("ok.pict\nbad\0.pict\nlast.pict\n", 27));
 }
 
+void SettingListSeeds(const Seeds& seeds) {
+    seeds.put("setting_lists", "colours",
+              JoinAtNul({"FFFFFF,000000, ff0000 ,nonsense,,00FF00,ffffff", "00ff00", "5"}));
+    seeds.put("setting_lists", "fonts",
+              JoinAtNul({"Arial, Times New Roman,,Arial ,DejaVu Sans", "Courier New", "2"}));
+    seeds.put("setting_lists", "history",
+              JoinAtNul({"/out/a/\t /out/B/ \t\t/out/c", "/OUT/b/", "10"}));
+}
+
 void UpdateSeeds(const Seeds& seeds) {
     seeds.put("update_answer", "newer", "HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\n311");
     seeds.put("update_answer", "padded", "HTTP/1.1 200 OK\r\n\r\n\t 310 more\r\n\r\nrest");
@@ -485,7 +510,7 @@ int main(int argc, char** argv) {
     std::error_code ec;
     for (const char* target :
          {"ini_reader", "option_scan", "list_file", "theme_cfg", "theme_archive", "theme_png",
-          "update_answer", "watermark_picture", "raw_bitmap"})
+          "update_answer", "watermark_picture", "raw_bitmap", "setting_lists"})
         fs::remove_all(root / target, ec);
 
     const Seeds seeds(root);
@@ -498,6 +523,7 @@ int main(int argc, char** argv) {
     OptionSeeds(seeds);
     IniSeeds(seeds);
     ListSeeds(seeds);
+    SettingListSeeds(seeds);
     UpdateSeeds(seeds);
     return failed ? 1 : 0;
 }
