@@ -2,9 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <string>
 #include <sys/mman.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace dravik::fuzz {
@@ -35,22 +34,6 @@ void MemoryFile::rewrite(const uint8_t* data, size_t size) {
         }
         done += static_cast<size_t>(n);
     }
-}
-
-ScratchFolder::ScratchFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/dravik-fuzz-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::perror("mkdtemp");
-        std::abort();
-    }
-    path_ = pattern + "/";
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
 }
 
 std::vector<std::string> SplitAtNul(const uint8_t* data, size_t size) {

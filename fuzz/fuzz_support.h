@@ -29,22 +29,6 @@ class MemoryFile {
     std::string path_;
 };
 
-// A folder of its own under $TMPDIR (else /tmp), removed with its contents
-// when the object goes.
-class ScratchFolder {
-  public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    // Ends in "/".
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
 // The input split at each NUL byte (argument vectors, lookups): as many
 // pieces as there are NULs plus one.
 std::vector<std::string> SplitAtNul(const uint8_t* data, size_t size);

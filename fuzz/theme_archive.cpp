@@ -3,6 +3,7 @@
 
 #include "ui/theme_archive.h"
 #include "fuzz_support.h"
+#include "platform/temp_folder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,10 +17,12 @@ constexpr const char* kKey = "fuzz";
 
 // A program folder whose gfx/fuzz.zip is the memory file the input goes to.
 struct ThemeFolder {
-    fuzz::ScratchFolder folder;
+    PrivateTempFolder folder;
     fuzz::MemoryFile archive{"theme.zip"};
 
     ThemeFolder() {
+        if (!folder.ok())
+            std::abort();
         const std::string gfx = folder.path() + "gfx";
         std::filesystem::create_directory(gfx);
         const std::string link = gfx + "/" + kKey + ".zip";
