@@ -8,7 +8,7 @@
 #include "batch/option_table.h"
 #include "engine/raw_bitmap.h"
 #include "settings/config_file.h"
-#include "ui/image_slots.h"
+#include "themes/image_slots.h"
 
 #include <FreeImage.h>
 #include <archive.h>

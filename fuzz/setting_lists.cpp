@@ -2,10 +2,10 @@
 // font lists and the output folder history. The input is split at its NULs
 // into the list, the current value and the history's size.
 
+#include "batch/output_history.h"
 #include "fuzz_support.h"
 #include "settings/number_text.h"
-#include "ui/colour_list.h"
-#include "ui/output_history.h"
+#include "ui/preferences/colour_list.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 // Theme archives: a zip read through libarchive, its theme.cfg, and every
 // picture the config names, as the window loads a theme at start-up.
 
-#include "ui/theme_archive.h"
+#include "themes/theme_archive.h"
 #include "fuzz_support.h"
 #include "platform/temp_folder.h"
 

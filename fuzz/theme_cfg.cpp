@@ -2,8 +2,8 @@
 // one of the input's own choosing when it holds two NULs (group, key, text).
 
 #include "fuzz_support.h"
-#include "ui/image_slots.h"
-#include "ui/theme_ini.h"
+#include "themes/image_slots.h"
+#include "themes/theme_ini.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 // The PNG pictures of a theme, decoded from the bytes the archive gave.
 
-#include "ui/image_slots.h"
+#include "themes/image_slots.h"
 
 #include <cstdlib>
 

@@ -4,7 +4,7 @@
 // so that regions away from the corner are decoded too; the decoders stop
 // before trailing bytes, so this changes nothing they read.
 
-#include "engine/watermark.h"
+#include "engine/overlays/watermark.h"
 #include "fuzz_support.h"
 
 #include <cstdlib>
