@@ -18,7 +18,7 @@ namespace dravik {
 // the chain; a batch installs the real drawing, tests and plain runs may
 // leave them out.
 class OverlaySteps {
-public:
+  public:
     virtual ~OverlaySteps() = default;
     virtual Bitmap drawFrame(Bitmap bitmap, int width, int height) = 0;
     virtual Bitmap drawWatermark(Bitmap bitmap, int width, int height) = 0;
@@ -27,7 +27,7 @@ public:
 // What stays the same for every file of a batch: where the intermediate
 // copies go, which helpers load the pictures, and the overlays.
 class ConversionRun {
-public:
+  public:
     // Looks up the converter ("convert", in the program's folder, then on
     // PATH) and the isolated PICT decoder beside the program.
     explicit ConversionRun(const std::string& programFolder);
@@ -47,7 +47,7 @@ public:
     // a success.
     std::string failureReason;
 
-private:
+  private:
     std::string converter_;
     std::string decoder_;
     PrivateTempFolder temp_;
@@ -60,7 +60,9 @@ private:
 bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run);
 
 // Loads a picture the way ConvertFile does: through the converter, else the
-// isolated PICT decoder. Null when neither yields a picture.
+// isolated PICT decoder. Null when neither yields a picture; run.failureReason
+// then says why, unless an earlier reader has said so already. No helper is
+// started once a stop signal has been caught.
 Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run);
 
 // The mask for new files, read once per process.

@@ -2,11 +2,15 @@
 #include "engine/save_flags.h"
 
 #include "platform/paths.h"
+#include "platform/process.h"
+#include "platform/stop_signals.h"
 #include "support/pict_writer.h"
 #include "support/temp_dir.h"
+#include "texts/language_table.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,7 +21,9 @@ namespace {
 using test::Rgb;
 using test::TempDir;
 
-std::string Decoder() { return ProgramFolder() + "dravik-pict-decoder"; }
+std::string Decoder() {
+    return ProgramFolder() + "dravik-pict-decoder";
+}
 
 size_t EntriesIn(const std::string& folder) {
     size_t n = 0;
@@ -34,7 +40,9 @@ size_t EntriesIn(const std::string& folder) {
 
 // Left half red, right half blue: a flip or a lost pixel shows.
 std::string SplitPict(int w, int h) {
-    return test::MakePict(w, h, [w](int x, int) { return x < w / 2 ? Rgb{255, 0, 0} : Rgb{0, 0, 255}; });
+    return test::MakePict(w, h, [w](int x, int) {
+        return x < w / 2 ? Rgb{255, 0, 0} : Rgb{0, 0, 255};
+    });
 }
 
 // Red, blue over green, white: either flip of the rows or the columns shows.
@@ -47,7 +55,7 @@ std::string QuadrantPict(int w, int h) {
 }
 
 class ConvertFileTest : public testing::Test {
-protected:
+  protected:
     TempDir dir;
     Settings settings;
     AppState state;
@@ -167,8 +175,8 @@ TEST_F(ConvertFileTest, DamagedAndHostileInputsFailCleanly) {
             const size_t before = EntriesIn(state.outputFolder);
             bool ok = convert(*run, in);
             // A reader may salvage the rows of a cut file; the rest must fail.
-            bool salvageable = in.find("huge") != std::string::npos ||
-                               in.find("truncated") != std::string::npos;
+            bool salvageable =
+                in.find("huge") != std::string::npos || in.find("truncated") != std::string::npos;
             if (!salvageable) {
                 EXPECT_FALSE(ok) << in;
             }
@@ -215,9 +223,9 @@ TEST_F(ConvertFileTest, OddFileNamesReachTheConverterAsOneArgument) {
     if (converter.empty())
         GTEST_SKIP() << "ImageMagick is not installed";
     ConversionRun run(converter, ""); // success proves the converter read the file
-    for (const char* name : {"with blank.pic", "double\"quote.pic", "single'quote.pic",
-                             "a[1].pic", "-leading-dash.pic", "pict:colon.pic",
-                             "caf\xC3\xA9.pic", "100%d.pic"}) {
+    for (const char* name :
+         {"with blank.pic", "double\"quote.pic", "single'quote.pic", "a[1].pic",
+          "-leading-dash.pic", "pict:colon.pic", "caf\xC3\xA9.pic", "100%d.pic"}) {
         std::string in = dir.write(name, SplitPict(8, 8));
         EXPECT_TRUE(convert(run, in)) << name;
     }
@@ -256,6 +264,59 @@ TEST_F(ConvertFileTest, TempFolderIsPrivateAndGoesAwayWithTheRun) {
         EXPECT_EQ(st.st_mode & 0777, 0700u);
     }
     EXPECT_NE(access(folder.c_str(), F_OK), 0);
+}
+
+// Each failure says why in words, from the step that failed; a success
+// leaves no reason behind.
+TEST_F(ConvertFileTest, FailuresSayWhy) {
+    LoadLanguageTable("");
+    const std::string unreadable = "not a picture this program can read";
+    std::string converter = test::ImageMagickConvert();
+    std::string hang = dir.write("convert", "#!/bin/sh\nsleep 60\n");
+    chmod(hang.c_str(), 0755);
+    ConversionRun decoderOnly("", Decoder());
+    ConversionRun hungOnly(hang, "");
+    hungOnly.helperTimeoutSeconds = 1;
+    std::string good = dir.write("good.pic", SplitPict(8, 8));
+
+    EXPECT_FALSE(convert(decoderOnly, dir.write("text.pic", "this is not a picture\n")));
+    EXPECT_EQ(decoderOnly.failureReason, unreadable);
+    ASSERT_TRUE(convert(decoderOnly, good));
+    EXPECT_EQ(decoderOnly.failureReason, "");
+
+    EXPECT_FALSE(convert(hungOnly, good));
+    EXPECT_EQ(hungOnly.failureReason, "the reader stopped after 1 s");
+
+    state.outputFolder = dir.path() + "nowhere/";
+    EXPECT_FALSE(convert(decoderOnly, good));
+    EXPECT_EQ(decoderOnly.failureReason,
+              "cannot write " + dir.path() + "nowhere/good.jpg: No such file or directory");
+    state.outputFolder = dir.path() + "out/";
+
+    if (converter.empty())
+        return;
+    // The converter reads PICT only: a PNG under a PICT name is refused,
+    // not converted by whichever reader its content suggests.
+    ConversionRun converterOnly(converter, "");
+    std::string png = dir.path() + "png.pic";
+    ProcessResult made = RunProcess({converter, "-size", "8x8", "xc:red", "png:" + png}, 20);
+    ASSERT_TRUE(made.exited && made.exitCode == 0);
+    EXPECT_FALSE(convert(converterOnly, png));
+    EXPECT_EQ(converterOnly.failureReason, unreadable);
+}
+
+TEST_F(ConvertFileTest, NoHelperStartsOnceAStopSignalCame) {
+    std::string marker = dir.file("started");
+    std::string helper = dir.write("convert", "#!/bin/sh\ntouch '" + marker + "'\n");
+    chmod(helper.c_str(), 0755);
+    ConversionRun run(helper, helper);
+    ASSERT_TRUE(InstallStopSignals({SIGUSR2}));
+    ResetStopSignals();
+    ::raise(SIGUSR2);
+    EXPECT_FALSE(convert(run, dir.write("x.pic", SplitPict(8, 8))));
+    EXPECT_NE(access(marker.c_str(), F_OK), 0);
+    ResetStopSignals();
+    ::signal(SIGUSR2, SIG_DFL);
 }
 
 } // namespace
