@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     file.rewrite(data, size);
     Settings profile;
     ApplyDefaults(profile, true, {});
-    (void)LoadProfile(file.path(), profile);
+    std::vector<std::string> warnings;
+    (void)LoadProfile(file.path(), profile, &warnings);
 
     const DefaultsContext context{1920, 1080, 0};
     Settings loaded;

@@ -4,6 +4,8 @@
 #include "batch/option_scan.h"
 #include "fuzz_support.h"
 
+#include <cstdlib>
+
 using namespace dravik;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -11,7 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Settings settings;
     ApplyDefaults(settings, true, {});
     AppState state;
-    (void)ScanOptions(params, settings, state);
+    const ScanResult result = ScanOptions(params, settings, state);
+    // Every warning is a line of its own on stderr.
+    for (const std::string& warning : result.warnings) {
+        if (warning.empty())
+            std::abort();
+    }
     for (size_t i = 0; i <= params.size(); ++i) {
         (void)OptionName(params, i);
         (void)OptionValue(params, i);
