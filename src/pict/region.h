@@ -1,0 +1,59 @@
+// QuickDraw's rectangles and regions, in picture coordinates.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace dravik::pict {
+
+// Coordinates lie between pixels: (top, left, bottom, right) covers the
+// pixels left..right-1 of the rows top..bottom-1.
+struct Rect {
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool empty() const { return right <= left || bottom <= top; }
+    Rect offset(int dh, int dv) const { return {top + dv, left + dh, bottom + dv, right + dh}; }
+    Rect intersect(const Rect& o) const;
+    bool operator==(const Rect&) const = default;
+};
+
+// A region as bands of rows: from each band's top row down to the next
+// band's top (the last one down to the bottom of the bounds), the same
+// sorted list of [x0, x1) spans. A rectangle is one band with one span.
+class Region {
+  public:
+    Region() = default;
+    static Region FromRect(const Rect& rect);
+    // Decodes the data QuickDraw stores: the size word, the bounds, then for
+    // each row where the shape changes its row number, the columns where
+    // inside and outside swap, and 0x7FFF; a last 0x7FFF ends the region.
+    // Empty when the data contradicts itself.
+    static std::optional<Region> FromData(std::span<const uint8_t> data);
+
+    const Rect& bounds() const { return bounds_; }
+    bool empty() const { return bands_.empty(); }
+    bool isRectangular() const;
+    // The spans of row y as x0, x1, x0, x1, ... (empty outside the region).
+    std::span<const int> rowSpans(int y) const;
+    Region offset(int dh, int dv) const;
+
+  private:
+    struct Band {
+        int top;
+        std::vector<int> xs;
+    };
+    Rect bounds_;
+    std::vector<Band> bands_;
+};
+
+// Keeps the parts of spans a (sorted [x0, x1) pairs) that also lie in b.
+void IntersectSpans(std::span<const int> a, std::span<const int> b, std::vector<int>& out);
+
+} // namespace dravik::pict
