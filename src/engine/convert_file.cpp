@@ -4,13 +4,17 @@
 #include "engine/depth.h"
 #include "engine/geometry.h"
 #include "engine/output_naming.h"
+#include "engine/picture_handover.h"
 #include "engine/raw_bitmap.h"
+#include "pict/pict_reader.h"
 #include "platform/process.h"
+#include "ui/language_table.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,30 +66,60 @@ bool SaveAtomically(const Bitmap& bitmap, const AppState& state, unsigned mode) 
     return ok;
 }
 
-} // namespace
+// Pictures are a few megabytes at most; a file far beyond that is no
+// picture this reader should hold in memory.
+constexpr off_t kLargestPictFile = off_t{1} << 30;
 
-unsigned DefaultFileMode() {
-    static const unsigned mode = [] {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        return static_cast<unsigned>(0666 & ~mask);
-    }();
-    return mode;
+// Reads the whole file; empty when it cannot be read. `tooLarge` is set for
+// files past the limit above.
+std::vector<uint8_t> ReadWholeFile(const std::string& path, bool& tooLarge) {
+    std::vector<uint8_t> bytes;
+    tooLarge = false;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return bytes;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        if (st.st_size > kLargestPictFile) {
+            tooLarge = true;
+        } else {
+            bytes.resize(static_cast<size_t>(st.st_size));
+            size_t got = 0;
+            while (got < bytes.size()) {
+                ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0)
+                    break;
+                got += static_cast<size_t>(n);
+            }
+            bytes.resize(got);
+        }
+    }
+    ::close(fd);
+    return bytes;
 }
 
-ConversionRun::ConversionRun(const std::string& programFolder)
-    : converter_(FindProgram("convert", programFolder)),
-      decoder_(IsExecutableFile(programFolder + kDecoderName) ? programFolder + kDecoderName
-                                                               : std::string()) {
-    outputMode = DefaultFileMode();
+std::string ReasonFor(const pict::PictFailure& failure) {
+    using K = pict::PictFailureKind;
+    switch (failure.kind) {
+    case K::NotPict:
+        return GetText("Picture", "Not a picture");
+    case K::Damaged:
+        return SubstituteArgs(GetText("Picture", "Damaged picture"),
+                              std::to_string(failure.offset));
+    case K::TooLarge:
+        return GetText("Picture", "Picture too large");
+    case K::NeedsFeature:
+        return SubstituteArgs(GetText("Picture", "Picture needs feature"), failure.feature);
+    case K::Empty:
+        return GetText("Picture", "Empty picture");
+    }
+    return {};
 }
 
-ConversionRun::ConversionRun(std::string converterPath, std::string decoderPath)
-    : converter_(std::move(converterPath)), decoder_(std::move(decoderPath)) {
-    outputMode = DefaultFileMode();
-}
-
-Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
+// The converter, then FreeImage's reader in its own process.
+Bitmap LoadThroughHelpers(const std::string& inputPath, ConversionRun& run) {
     PrivateTempFolder& temp = run.tempFolder();
     if (!temp.ok())
         return {};
@@ -113,6 +147,65 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
         ::unlink(raw.c_str());
     }
     return bitmap;
+}
+
+} // namespace
+
+unsigned DefaultFileMode() {
+    static const unsigned mode = [] {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        return static_cast<unsigned>(0666 & ~mask);
+    }();
+    return mode;
+}
+
+ConversionRun::ConversionRun(const std::string& programFolder)
+    : converter_(FindProgram("convert", programFolder)),
+      decoder_(IsExecutableFile(programFolder + kDecoderName) ? programFolder + kDecoderName
+                                                              : std::string()) {
+    outputMode = DefaultFileMode();
+}
+
+ConversionRun::ConversionRun(std::string converterPath, std::string decoderPath)
+    : converter_(std::move(converterPath)), decoder_(std::move(decoderPath)) {
+    outputMode = DefaultFileMode();
+}
+
+Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
+    if (!run.ownReader)
+        return LoadThroughHelpers(inputPath, run);
+    bool tooLarge = false;
+    const std::vector<uint8_t> bytes = ReadWholeFile(inputPath, tooLarge);
+    pict::PictFailure failure;
+    if (tooLarge) {
+        failure.kind = pict::PictFailureKind::TooLarge;
+    } else {
+        pict::PictResult result = pict::ReadPict(bytes);
+        if (result.picture) {
+            Bitmap bitmap = BitmapFromPicture(*result.picture);
+            if (bitmap)
+                return bitmap;
+            failure.kind = pict::PictFailureKind::TooLarge; // no memory for the hand-over
+        } else {
+            failure = result.failure;
+        }
+    }
+    using K = pict::PictFailureKind;
+    // A file that is no PICT at all may be another format the helpers know;
+    // a PICT we cannot draw (yet) may still be drawn by them, but only a
+    // picture with something in it counts: they give blank pictures for
+    // the drawings they skip.
+    if (failure.kind == K::NotPict || failure.kind == K::Damaged ||
+        failure.kind == K::NeedsFeature) {
+        Bitmap bitmap = LoadThroughHelpers(inputPath, run);
+        if (bitmap && (failure.kind == K::NotPict || !IsBlankBitmap(bitmap)))
+            return bitmap;
+    }
+    run.failureReason = bytes.empty() && !tooLarge && failure.kind == K::NotPict
+                            ? GetText("Picture", "Unreadable file")
+                            : ReasonFor(failure);
+    return {};
 }
 
 bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run) {

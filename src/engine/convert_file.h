@@ -14,7 +14,7 @@ namespace dravik {
 // the chain; a batch installs the real drawing, tests and plain runs may
 // leave them out.
 class OverlaySteps {
-public:
+  public:
     virtual ~OverlaySteps() = default;
     virtual Bitmap drawFrame(Bitmap bitmap, int width, int height) = 0;
     virtual Bitmap drawWatermark(Bitmap bitmap, int width, int height) = 0;
@@ -23,7 +23,7 @@ public:
 // What stays the same for every file of a batch: where the intermediate
 // copies go, which helpers load the pictures, and the overlays.
 class ConversionRun {
-public:
+  public:
     // Looks up the converter ("convert", in the program's folder, then on
     // PATH) and the isolated PICT decoder beside the program.
     explicit ConversionRun(const std::string& programFolder);
@@ -38,12 +38,14 @@ public:
     int helperTimeoutSeconds = 120;
     // Permission bits a new output file gets (0666 less the umask).
     unsigned outputMode = 0644;
+    // Our own PICT reader reads first; tests of the helpers turn it off.
+    bool ownReader = true;
     // Why the last ConvertFile that returned false failed, in words for a
     // person ("the picture is damaged (truncated at byte 812)"); empty after
     // a success.
     std::string failureReason;
 
-private:
+  private:
     std::string converter_;
     std::string decoder_;
     PrivateTempFolder temp_;
@@ -55,8 +57,9 @@ private:
 // output is replaced only by a complete new one.
 bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run);
 
-// Loads a picture the way ConvertFile does: through the converter, else the
-// isolated PICT decoder. Null when neither yields a picture.
+// Loads a picture the way ConvertFile does: through our own PICT reader,
+// else the converter, else the isolated PICT decoder. Null when none yields
+// a picture; run.failureReason then says why.
 Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run);
 
 // The mask for new files, read once per process.

@@ -365,6 +365,14 @@ constexpr TextPair kBuiltinTexts[] = {
     {"Title", "Uninstall"},
     {"Uninstall Text", "Full Uninstall - Visit Uninstall Center"},
     {"Next", "Next"},
+    // Why a picture could not be read, for the failure lines of a run.
+    {"_GROUP_", "Picture"},
+    {"Not a picture", "the file is not a PICT picture"},
+    {"Damaged picture", "the picture is damaged (at byte %s1%)"},
+    {"Picture too large", "the picture is too large to read"},
+    {"Picture needs feature", "the picture holds %s1%, which no loader could draw"},
+    {"Empty picture", "the picture holds nothing to draw"},
+    {"Unreadable file", "the file cannot be read"},
     {"_END_", ""},
 };
 

@@ -17,7 +17,9 @@ namespace {
 using test::Rgb;
 using test::TempDir;
 
-std::string Decoder() { return ProgramFolder() + "dravik-pict-decoder"; }
+std::string Decoder() {
+    return ProgramFolder() + "dravik-pict-decoder";
+}
 
 size_t EntriesIn(const std::string& folder) {
     size_t n = 0;
@@ -34,7 +36,9 @@ size_t EntriesIn(const std::string& folder) {
 
 // Left half red, right half blue: a flip or a lost pixel shows.
 std::string SplitPict(int w, int h) {
-    return test::MakePict(w, h, [w](int x, int) { return x < w / 2 ? Rgb{255, 0, 0} : Rgb{0, 0, 255}; });
+    return test::MakePict(w, h, [w](int x, int) {
+        return x < w / 2 ? Rgb{255, 0, 0} : Rgb{0, 0, 255};
+    });
 }
 
 // Red, blue over green, white: either flip of the rows or the columns shows.
@@ -47,7 +51,7 @@ std::string QuadrantPict(int w, int h) {
 }
 
 class ConvertFileTest : public testing::Test {
-protected:
+  protected:
     TempDir dir;
     Settings settings;
     AppState state;
@@ -91,6 +95,7 @@ protected:
 
 TEST_F(ConvertFileTest, DecoderPathWritesTheJpeg) {
     ConversionRun run("", Decoder());
+    run.ownReader = false;
     std::string in = dir.write("photo.pic", SplitPict(40, 20));
     ASSERT_TRUE(convert(run, in));
     EXPECT_EQ(state.currentOutput, dir.path() + "out/photo.jpg");
@@ -120,6 +125,7 @@ TEST_F(ConvertFileTest, ConverterPathIsPreferredAndLeavesNothingBehind) {
         GTEST_SKIP() << "ImageMagick is not installed";
     // No decoder: only the converter can succeed here.
     ConversionRun run(converter, "");
+    run.ownReader = false;
     std::string in = dir.write("photo.pict", QuadrantPict(32, 24));
     ASSERT_TRUE(convert(run, in));
     EXPECT_EQ(state.inputBitDepth, 24); // the converter's sRGB Targa
@@ -167,8 +173,8 @@ TEST_F(ConvertFileTest, DamagedAndHostileInputsFailCleanly) {
             const size_t before = EntriesIn(state.outputFolder);
             bool ok = convert(*run, in);
             // A reader may salvage the rows of a cut file; the rest must fail.
-            bool salvageable = in.find("huge") != std::string::npos ||
-                               in.find("truncated") != std::string::npos;
+            bool salvageable =
+                in.find("huge") != std::string::npos || in.find("truncated") != std::string::npos;
             if (!salvageable) {
                 EXPECT_FALSE(ok) << in;
             }
@@ -205,6 +211,7 @@ TEST_F(ConvertFileTest, ExistingOutputIsReplacedOnlyByACompleteOne) {
 TEST_F(ConvertFileTest, NeverTouchesTheUsersOwnTargaBesideTheInput) {
     std::string converter = test::ImageMagickConvert();
     ConversionRun run(converter, Decoder());
+    run.ownReader = false;
     std::string own = dir.write("photo.tga", "my own file");
     ASSERT_TRUE(convert(run, dir.write("photo.pic", SplitPict(8, 8))));
     EXPECT_EQ(test::ReadFileText(own), "my own file");
@@ -215,9 +222,10 @@ TEST_F(ConvertFileTest, OddFileNamesReachTheConverterAsOneArgument) {
     if (converter.empty())
         GTEST_SKIP() << "ImageMagick is not installed";
     ConversionRun run(converter, ""); // success proves the converter read the file
-    for (const char* name : {"with blank.pic", "double\"quote.pic", "single'quote.pic",
-                             "a[1].pic", "-leading-dash.pic", "pict:colon.pic",
-                             "caf\xC3\xA9.pic", "100%d.pic"}) {
+    run.ownReader = false;
+    for (const char* name :
+         {"with blank.pic", "double\"quote.pic", "single'quote.pic", "a[1].pic",
+          "-leading-dash.pic", "pict:colon.pic", "caf\xC3\xA9.pic", "100%d.pic"}) {
         std::string in = dir.write(name, SplitPict(8, 8));
         EXPECT_TRUE(convert(run, in)) << name;
     }
@@ -233,6 +241,7 @@ TEST_F(ConvertFileTest, HungConverterIsStoppedAndTheDecoderTakesOver) {
     std::string hang = dir.write("convert", "#!/bin/sh\nsleep 60\n");
     chmod(hang.c_str(), 0755);
     ConversionRun run(hang, Decoder());
+    run.ownReader = false;
     run.helperTimeoutSeconds = 1;
     EXPECT_TRUE(convert(run, dir.write("x.pic", SplitPict(8, 8))));
 }
@@ -241,9 +250,77 @@ TEST_F(ConvertFileTest, CrashingDecoderIsOneFailedFile) {
     std::string crash = dir.write("decoder", "#!/bin/sh\nkill -SEGV $$\n");
     chmod(crash.c_str(), 0755);
     ConversionRun run("", crash);
+    run.ownReader = false;
     EXPECT_FALSE(convert(run, dir.write("x.pic", SplitPict(8, 8))));
     ConversionRun good("", Decoder());
+    good.ownReader = false;
     EXPECT_TRUE(convert(good, dir.write("y.pic", SplitPict(8, 8))));
+}
+
+TEST_F(ConvertFileTest, OwnReaderReadsFirstWithoutAnyHelper) {
+    ConversionRun run("", "");
+    ASSERT_TRUE(convert(run, dir.write("quad.pict", QuadrantPict(32, 24))));
+    EXPECT_EQ(state.inputBitDepth, 24);
+    ExpectQuadrants(state.currentOutput, 32, 24);
+    EXPECT_TRUE(run.failureReason.empty());
+    EXPECT_EQ(EntriesIn(run.tempFolder().path()), 0u);
+
+    // Grey pictures are handed over as 8-bit grey, as the converter's are.
+    ASSERT_TRUE(convert(run, dir.write("grey.pict", test::MakePict(16, 8, [](int x, int) {
+                                           const uint8_t v = static_cast<uint8_t>(x * 16);
+                                           return Rgb{v, v, v};
+                                       }))));
+    EXPECT_EQ(state.inputBitDepth, 8);
+    EXPECT_NEAR(PixelAt(state.currentOutput, 12, 4).rgbRed, 192, 6);
+}
+
+TEST_F(ConvertFileTest, FailuresCarryTheReadersReason) {
+    ConversionRun run("", "");
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string reason;
+    };
+    const std::string pict = SplitPict(16, 16);
+    const Case cases[] = {
+        {"text.pict", "no picture here", "the file is not a PICT picture"},
+        {"cut.pict", pict.substr(0, 700), "the picture is damaged (at byte 564)"},
+        {"vector.pict",
+         test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8})
+             .op(0x0031, test::RectData({0, 0, 4, 4}))
+             .finish(),
+         "the picture holds vector drawing, which no loader could draw"},
+        {"nothing.pict", test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8}).finish(),
+         "the picture holds nothing to draw"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(convert(run, dir.write(c.name, c.bytes))) << c.name;
+        EXPECT_EQ(run.failureReason, c.reason) << c.name;
+    }
+    EXPECT_FALSE(convert(run, dir.file("missing.pict")));
+    EXPECT_EQ(run.failureReason, "the file cannot be read");
+    EXPECT_EQ(EntriesIn(state.outputFolder), 0u);
+}
+
+TEST_F(ConvertFileTest, ABlankPictureFromAHelperIsNoConversion) {
+    // A converter that draws nothing of a vector picture: one black page.
+    const std::string converter = test::ImageMagickConvert();
+    if (converter.empty())
+        GTEST_SKIP() << "ImageMagick is not installed";
+    std::string blank = dir.write("blank-convert", "#!/bin/sh
+for last; do :; done
+exec "" +
+                                                       converter +
+                                                       "" -size 8x8 xc:black "$last"
+");
+    chmod(blank.c_str(), 0755);
+    ConversionRun run(blank, "");
+    const std::string vector =
+        test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8}).op(0x0031, test::RectData({0, 0, 4, 4})).finish();
+    EXPECT_FALSE(convert(run, dir.write("vector.pict", vector)));
+    EXPECT_EQ(run.failureReason, "the picture holds vector drawing, which no loader could draw");
+    // The same helper's picture of a file that is no PICT at all is taken.
+    EXPECT_TRUE(convert(run, dir.write("other.pict", "some other format")));
 }
 
 TEST_F(ConvertFileTest, TempFolderIsPrivateAndGoesAwayWithTheRun) {
