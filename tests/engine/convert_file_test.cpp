@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 #include "support/pict_writer.h"
 #include "support/temp_dir.h"
+#include "ui/language_table.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,7 @@ class ConvertFileTest : public testing::Test {
     AppState state;
 
     void SetUp() override {
+        LoadLanguageTable();
         ApplyDefaults(settings, true, {});
         ASSERT_TRUE(PrepareOutputFormat("jpg", settings, state));
         mkdir((dir.path() + "out").c_str(), 0755);
@@ -85,7 +87,8 @@ class ConvertFileTest : public testing::Test {
     }
 
     static RGBQUAD PixelAt(const std::string& jpeg, unsigned x, unsigned y) {
-        Bitmap b(FreeImage_Load(FIF_JPEG, jpeg.c_str(), 0));
+        Bitmap b =
+            Converted(Bitmap(FreeImage_Load(FIF_JPEG, jpeg.c_str(), 0)), FreeImage_ConvertTo24Bits);
         RGBQUAD c{};
         if (b)
             FreeImage_GetPixelColor(b.get(), x, b.height() - 1 - y, &c);
@@ -307,16 +310,14 @@ TEST_F(ConvertFileTest, ABlankPictureFromAHelperIsNoConversion) {
     const std::string converter = test::ImageMagickConvert();
     if (converter.empty())
         GTEST_SKIP() << "ImageMagick is not installed";
-    std::string blank = dir.write("blank-convert", "#!/bin/sh
-for last; do :; done
-exec "" +
-                                                       converter +
-                                                       "" -size 8x8 xc:black "$last"
-");
+    std::string blank =
+        dir.write("blank-convert", "#!/bin/sh\nfor last; do :; done\nexec \"" + converter +
+                                       "\" -size 8x8 xc:black \"$last\"\n");
     chmod(blank.c_str(), 0755);
     ConversionRun run(blank, "");
-    const std::string vector =
-        test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8}).op(0x0031, test::RectData({0, 0, 4, 4})).finish();
+    const std::string vector = test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8})
+                                   .op(0x0031, test::RectData({0, 0, 4, 4}))
+                                   .finish();
     EXPECT_FALSE(convert(run, dir.write("vector.pict", vector)));
     EXPECT_EQ(run.failureReason, "the picture holds vector drawing, which no loader could draw");
     // The same helper's picture of a file that is no PICT at all is taken.
