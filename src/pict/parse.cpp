@@ -354,7 +354,7 @@ struct Walker {
                 return damaged(at, "a mask region runs past the end of the data");
             op.mask = Region::FromData(data);
             if (!op.mask)
-                return damaged(at, "a mask region contradicts itself");
+                return damaged(at, "a mask region is malformed or too complex");
         }
         if (r.failed())
             return damaged(at, "a raster record runs past the end of the data");
@@ -473,7 +473,7 @@ struct Walker {
             if (opcode == 0x01 && !r.failed()) {
                 auto region = Region::FromData(data);
                 if (!region)
-                    return damaged(at, "a clip region contradicts itself");
+                    return damaged(at, "a clip region is malformed or too complex");
                 op.data = ClipOp{std::move(*region)};
                 return true;
             }

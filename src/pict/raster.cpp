@@ -308,9 +308,10 @@ void Transfer(int mode, uint8_t* d, const uint8_t* s, const uint8_t* ink, int n,
 }
 
 // The canvas spans of a region on canvas row cy.
-void RegionSpans(const Region& region, int64_t pictureY, const Axis& x, std::vector<int>& out) {
+void RegionSpans(RegionRows& region, int64_t pictureY, const Axis& x, std::vector<int>& out) {
     out.clear();
-    for (int v : region.rowSpans(static_cast<int>(pictureY)))
+    for (int v :
+         region.spans(static_cast<int>(std::clamp<int64_t>(pictureY, INT32_MIN, INT32_MAX))))
         out.push_back(x.firstAtOrAfter(v));
 }
 
@@ -398,6 +399,7 @@ RasterNotes DrawRaster(const RasterOp& op, std::span<const uint8_t> bytes, const
         return notes;
     RowReader rows(op, bytes.subspan(op.dataOffset, op.dataSize), shape);
     const Region mask = op.mask ? op.mask->offset(-port.originH, -port.originV) : Region();
+    RegionRows clipRows(port.clip), maskRows(mask);
     std::vector<int> spans, clipSpans, maskSpans, both;
     int sampledRow = -1;
     for (int cy = y0; cy < y1; ++cy) {
@@ -406,10 +408,10 @@ RasterNotes DrawRaster(const RasterOp& op, std::span<const uint8_t> bytes, const
             break;
         const int64_t py = ay.toPicture(cy);
         const int bounds[2] = {x0, x1};
-        RegionSpans(port.clip, py, ax, clipSpans);
+        RegionSpans(clipRows, py, ax, clipSpans);
         IntersectSpans(bounds, clipSpans, spans);
         if (op.mask) {
-            RegionSpans(mask, py, ax, maskSpans);
+            RegionSpans(maskRows, py, ax, maskSpans);
             IntersectSpans(spans, maskSpans, both);
             spans.swap(both);
         }

@@ -11,10 +11,9 @@ int Word(std::span<const uint8_t> d, size_t at) {
 
 // The columns where inside and outside swap on one row turn the previous
 // row's edges on and off: an edge listed in both cancels out.
-std::vector<int> ToggleEdges(const std::vector<int>& current, std::vector<int> change) {
-    std::sort(change.begin(), change.end());
-    std::vector<int> out;
-    out.reserve(current.size() + change.size());
+void ToggleEdges(const std::vector<int>& current, const std::vector<int>& change,
+                 std::vector<int>& out) {
+    out.clear();
     size_t i = 0, j = 0;
     while (i < current.size() || j < change.size()) {
         if (j == change.size() || (i < current.size() && current[i] < change[j])) {
@@ -26,15 +25,6 @@ std::vector<int> ToggleEdges(const std::vector<int>& current, std::vector<int> c
             ++j;
         }
     }
-    // Two equal edges in one list cancel too.
-    std::vector<int> clean;
-    for (int x : out) {
-        if (!clean.empty() && clean.back() == x)
-            clean.pop_back();
-        else
-            clean.push_back(x);
-    }
-    return clean;
 }
 
 } // namespace
@@ -49,10 +39,11 @@ Rect Rect::intersect(const Rect& o) const {
 
 Region Region::FromRect(const Rect& rect) {
     Region r;
+    r.rectangular_ = true;
     if (rect.empty())
         return r;
     r.bounds_ = rect;
-    r.bands_.push_back({rect.top, {rect.left, rect.right}});
+    r.changes_.push_back({rect.top, {rect.left, rect.right}});
     return r;
 }
 
@@ -64,68 +55,80 @@ std::optional<Region> Region::FromData(std::span<const uint8_t> data) {
         return FromRect(bounds);
     Region r;
     r.bounds_ = bounds;
-    if (bounds.empty())
-        return r;
-    std::vector<int> current;
     size_t at = 10;
     int lastTop = INT32_MIN;
+    // Walking the region row by row costs the edges alive on each changed
+    // row; a hostile region can make that quadratic in its size. Real
+    // regions (map outlines, round shapes) stay far below this.
+    constexpr size_t kMostWork = 1'000'000;
+    size_t work = 0;
+    std::vector<int> alive, scratch;
     while (true) {
         if (at + 2 > data.size())
             return std::nullopt;
-        int y = Word(data, at);
+        const int y = Word(data, at);
         at += 2;
         if (y == 0x7FFF)
             break;
         if (y < lastTop)
             return std::nullopt;
-        std::vector<int> change;
+        std::vector<int> xs;
         while (true) {
             if (at + 2 > data.size())
                 return std::nullopt;
-            int x = Word(data, at);
+            const int x = Word(data, at);
             at += 2;
             if (x == 0x7FFF)
                 break;
-            change.push_back(x);
+            xs.push_back(x);
         }
-        current = ToggleEdges(current, std::move(change));
-        if (current.size() % 2 != 0)
-            current.pop_back();
-        if (!r.bands_.empty() && r.bands_.back().top == y)
-            r.bands_.back().xs = current;
-        else
-            r.bands_.push_back({y, current});
+        std::sort(xs.begin(), xs.end());
+        // The same column twice on one row swaps nothing.
+        std::vector<int> clean;
+        for (int x : xs) {
+            if (!clean.empty() && clean.back() == x)
+                clean.pop_back();
+            else
+                clean.push_back(x);
+        }
+        ToggleEdges(alive, clean, scratch);
+        alive.swap(scratch);
+        work += alive.size() + clean.size();
+        if (work > kMostWork)
+            return std::nullopt;
+        r.changes_.push_back({y, std::move(clean)});
         lastTop = y;
     }
-    // Bands of nothing at the end add nothing; an empty region has no band.
-    while (!r.bands_.empty() && r.bands_.back().xs.empty() && r.bands_.size() == 1)
-        r.bands_.pop_back();
     return r;
-}
-
-bool Region::isRectangular() const {
-    return bands_.size() == 1 && bands_.front().xs.size() == 2 &&
-           bands_.front().top == bounds_.top && bands_.front().xs[0] == bounds_.left &&
-           bands_.front().xs[1] == bounds_.right;
-}
-
-std::span<const int> Region::rowSpans(int y) const {
-    if (y < bounds_.top || y >= bounds_.bottom || bands_.empty() || y < bands_.front().top)
-        return {};
-    auto it = std::upper_bound(bands_.begin(), bands_.end(), y,
-                               [](int row, const Band& b) { return row < b.top; });
-    return (it - 1)->xs;
 }
 
 Region Region::offset(int dh, int dv) const {
     Region r = *this;
     r.bounds_ = bounds_.offset(dh, dv);
-    for (Band& b : r.bands_) {
-        b.top += dv;
-        for (int& x : b.xs)
+    for (Change& c : r.changes_) {
+        c.top += dv;
+        for (int& x : c.xs)
             x += dh;
     }
     return r;
+}
+
+std::span<const int> RegionRows::spans(int y) {
+    const Region& r = region_;
+    if (y < lastY_) {
+        next_ = 0;
+        current_.clear();
+    }
+    lastY_ = y;
+    while (next_ < r.changes_.size() && r.changes_[next_].top <= y) {
+        ToggleEdges(current_, r.changes_[next_].xs, scratch_);
+        current_.swap(scratch_);
+        ++next_;
+    }
+    if (y < r.bounds_.top || y >= r.bounds_.bottom || current_.size() < 2)
+        return {};
+    // A malformed region may leave an edge without its partner.
+    return std::span<const int>(current_).first(current_.size() & ~size_t{1});
 }
 
 void IntersectSpans(std::span<const int> a, std::span<const int> b, std::vector<int>& out) {

@@ -1,6 +1,7 @@
 // QuickDraw's rectangles and regions, in picture coordinates.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -24,9 +25,10 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
-// A region as bands of rows: from each band's top row down to the next
-// band's top (the last one down to the bottom of the bounds), the same
-// sorted list of [x0, x1) spans. A rectangle is one band with one span.
+// A region as QuickDraw stores it: for each row where the shape changes,
+// the columns where inside and outside swap. Kept in that compact form (a
+// region of 64 KB could otherwise expand to hundreds of megabytes of spans);
+// RegionRows turns it into spans row by row.
 class Region {
   public:
     Region() = default;
@@ -38,19 +40,34 @@ class Region {
     static std::optional<Region> FromData(std::span<const uint8_t> data);
 
     const Rect& bounds() const { return bounds_; }
-    bool empty() const { return bands_.empty(); }
-    bool isRectangular() const;
-    // The spans of row y as x0, x1, x0, x1, ... (empty outside the region).
-    std::span<const int> rowSpans(int y) const;
+    bool isRectangular() const { return rectangular_; }
     Region offset(int dh, int dv) const;
 
   private:
-    struct Band {
+    friend class RegionRows;
+    struct Change {
         int top;
-        std::vector<int> xs;
+        std::vector<int> xs; // sorted
     };
     Rect bounds_;
-    std::vector<Band> bands_;
+    bool rectangular_ = false;
+    std::vector<Change> changes_;
+};
+
+// The spans of a region's rows, for rows visited top to bottom (visiting
+// an earlier row starts over from the top).
+class RegionRows {
+  public:
+    explicit RegionRows(const Region& region) : region_(region) {}
+    // The spans of row y as x0, x1, x0, x1, ... (empty outside the region).
+    std::span<const int> spans(int y);
+
+  private:
+    const Region& region_;
+    size_t next_ = 0;
+    int lastY_ = INT32_MIN;
+    std::vector<int> current_;
+    std::vector<int> scratch_;
 };
 
 // Keeps the parts of spans a (sorted [x0, x1) pairs) that also lie in b.

@@ -590,6 +590,24 @@ TEST(PictReader, DamagedOffsetPointsAtTheBrokenOpcode) {
     EXPECT_EQ(res.failure.offset, head.size());
 }
 
+// A region whose every row adds one more edge would cost the square of its
+// size to walk; the reader declines it instead of grinding through it.
+TEST(PictReader, HostileRegionsStayCheap) {
+    std::string body;
+    for (int i = 0; i < 9000; ++i)
+        body += test::Word(i - 20000) + test::Word(2 * i - 20000) + test::Word(0x7FFF);
+    body += test::Word(0x7FFF);
+    const std::string region = test::Word(static_cast<int>(10 + body.size())) +
+                               test::RectData({-30000, -30000, 30000, 30000}) + body;
+    RasterRecord r = Direct({0, 0, 4, 4}, 32, 1);
+    PictWriter w(PictWriter::V2, r.bounds);
+    for (int i = 0; i < 20; ++i)
+        w.clipRegion(region).raster(r);
+    PictResult res = Read(w.finish());
+    ASSERT_FALSE(res.picture);
+    EXPECT_EQ(res.failure.kind, PictFailureKind::Damaged);
+}
+
 // Every cut and a spread of single-bit flips of a few pictures must end in a
 // picture or a failure, never a crash or a hang (the sanitizers watch).
 TEST(PictReader, TruncatedAndBitFlippedPicturesFailCleanly) {
