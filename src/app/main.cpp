@@ -10,7 +10,7 @@
 #include "platform/local_time.h"
 #include "platform/paths.h"
 #include "settings/product.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 #include "ui/window_mode.h"
 
 #include <cstdlib>

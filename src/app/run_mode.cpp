@@ -5,7 +5,7 @@
 #include "batch/option_scan.h"
 #include "engine/format_tables.h"
 #include "settings/product.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 namespace dravik {
 

@@ -7,18 +7,18 @@
 #include "batch/settings_echo.h"
 #include "batch/terminal_progress.h"
 #include "engine/convert_file.h"
+#include "engine/overlays/watermark_font.h"
 #include "engine/save_flags.h"
-#include "engine/watermark_font.h"
 #include "inputs/add_inputs.h"
 #include "inputs/list_file.h"
 #include "inputs/list_workers.h"
 #include "platform/paths.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <optional>
-#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace dravik {
 

@@ -1,7 +1,7 @@
 #include "batch/terminal_progress.h"
 
 #include "batch/progress_text.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <atomic>
 #include <chrono>

@@ -8,7 +8,7 @@
 #include "engine/raw_bitmap.h"
 #include "pict/pict_reader.h"
 #include "platform/process.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,3 +1,7 @@
+// dravik_engine: converting one file: loading, the image steps, output naming, file times,
+// format tables, signatures. Builds on settings and platform; never on Qt, the input list, the
+// batch or the window. The frame and watermark are engine/overlays, reached through OverlaySteps.
+//
 // Converting one input file into one output file.
 #pragma once
 

@@ -1,6 +1,6 @@
 #include "batch/progress_text.h"
 #include "batch/terminal_progress.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "platform/paths.h"
 #include "support/pict_writer.h"
 #include "support/temp_dir.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <gtest/gtest.h>
 
