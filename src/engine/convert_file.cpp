@@ -8,13 +8,13 @@
 #include "engine/raw_bitmap.h"
 #include "pict/pict_reader.h"
 #include "platform/process.h"
+#include "settings/ini_file.h"
 #include "texts/language_table.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,36 +68,17 @@ bool SaveAtomically(const Bitmap& bitmap, const AppState& state, unsigned mode) 
 
 // Pictures are a few megabytes at most; a file far beyond that is no
 // picture this reader should hold in memory.
-constexpr off_t kLargestPictFile = off_t{1} << 30;
+constexpr uint64_t kLargestPictFile = uint64_t{1} << 30;
 
-// Reads the whole file; empty when it cannot be read. `tooLarge` is set for
-// files past the limit above.
-std::vector<uint8_t> ReadWholeFile(const std::string& path, bool& tooLarge) {
-    std::vector<uint8_t> bytes;
-    tooLarge = false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return bytes;
+// The whole file (a regular one only: a FIFO must not block the batch);
+// empty when it cannot be read. `tooLarge` is set for files past the limit.
+std::string ReadPictFile(const std::string& path, bool& tooLarge) {
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        if (st.st_size > kLargestPictFile) {
-            tooLarge = true;
-        } else {
-            bytes.resize(static_cast<size_t>(st.st_size));
-            size_t got = 0;
-            while (got < bytes.size()) {
-                ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    break;
-                got += static_cast<size_t>(n);
-            }
-            bytes.resize(got);
-        }
-    }
-    ::close(fd);
-    return bytes;
+    tooLarge =
+        ::stat(path.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_size) > kLargestPictFile;
+    if (tooLarge)
+        return {};
+    return ReadSmallFile(path, kLargestPictFile).value_or(std::string());
 }
 
 std::string ReasonFor(const pict::PictFailure& failure) {
@@ -176,12 +157,13 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
     if (!run.ownReader)
         return LoadThroughHelpers(inputPath, run);
     bool tooLarge = false;
-    const std::vector<uint8_t> bytes = ReadWholeFile(inputPath, tooLarge);
+    const std::string bytes = ReadPictFile(inputPath, tooLarge);
     pict::PictFailure failure;
     if (tooLarge) {
         failure.kind = pict::PictFailureKind::TooLarge;
     } else {
-        pict::PictResult result = pict::ReadPict(bytes);
+        pict::PictResult result =
+            pict::ReadPict({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
         if (result.picture) {
             Bitmap bitmap = BitmapFromPicture(*result.picture);
             if (bitmap)
