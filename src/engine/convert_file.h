@@ -63,7 +63,8 @@ bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run);
 
 // Loads a picture the way ConvertFile does: through our own PICT reader,
 // else the converter, else the isolated PICT decoder. Null when none yields
-// a picture; run.failureReason then says why.
+// a picture; run.failureReason then says why, unless an earlier reader has
+// said so already. No helper is started once a stop signal has been caught.
 Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run);
 
 // The mask for new files, read once per process.

@@ -365,14 +365,31 @@ constexpr TextPair kBuiltinTexts[] = {
     {"Title", "Uninstall"},
     {"Uninstall Text", "Full Uninstall - Visit Uninstall Center"},
     {"Next", "Next"},
+    // Lines of a command-line run on stderr: why a file failed, what was
+    // overwritten, which option was not understood.
+    {"_GROUP_", "Console"},
+    {"Notice", "dravik: %s1%: %s2%"},
+    {"No temp folder", "Unable to create a temporary folder"},
+    {"Unreadable picture", "not a picture this program can read"},
+    {"Reader timed out", "the reader stopped after %s1% s"},
+    {"Cannot write", "cannot write %s1%: %s2%"},
+    {"Encoder refused", "the encoder refused the picture"},
+    {"Processing failed", "the picture could not be processed"},
+    {"Out of memory", "not enough memory for the picture"},
+    {"Conversion failed", "the conversion failed"},
+    {"Overwrites", "overwrites the output of %s1%"},
+    {"Folder above", "a folder above the current one is not accepted"},
+    {"Empty file", "the file is empty"},
+    {"Unknown option", "dravik: unknown option %s1% (ignored)"},
+    {"Unknown parameter", "dravik: unexpected parameter %s1% (ignored)"},
+    {"Unknown value", "unknown value %s1%, %s2% used"},
+    {"Not a number", "%s1% is not a number, %s2% used"},
     // Why a picture could not be read, for the failure lines of a run.
     {"_GROUP_", "Picture"},
-    {"Not a picture", "the file is not a PICT picture"},
     {"Damaged picture", "the picture is damaged (at byte %s1%)"},
     {"Picture too large", "the picture is too large to read"},
     {"Picture needs feature", "the picture holds %s1%, which no loader could draw"},
     {"Empty picture", "the picture holds nothing to draw"},
-    {"Unreadable file", "the file cannot be read"},
     {"_END_", ""},
 };
 

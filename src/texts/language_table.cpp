@@ -321,4 +321,24 @@ std::string SubstituteArgs(std::string_view text, std::string_view s1, std::stri
     return result;
 }
 
+std::string FillArgs(std::string_view text, std::string_view s1, std::string_view s2,
+                     std::string_view s3, std::string_view s4) {
+    const std::string_view values[] = {s1, s2, s3, s4};
+    std::string result;
+    result.reserve(text.size());
+    size_t at = 0;
+    while (at < text.size()) {
+        const bool placeholder = at + 4 <= text.size() && text[at] == '%' &&
+                                 UpperAscii(text[at + 1]) == 'S' && text[at + 2] >= '1' &&
+                                 text[at + 2] <= '4' && text[at + 3] == '%';
+        if (placeholder) {
+            result += values[text[at + 2] - '1'];
+            at += 4;
+        } else {
+            result += text[at++];
+        }
+    }
+    return result;
+}
+
 } // namespace dravik

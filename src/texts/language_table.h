@@ -79,4 +79,10 @@ std::string SubstituteArgs(std::string_view text, std::string_view s1 = {},
                            std::string_view s2 = {}, std::string_view s3 = {},
                            std::string_view s4 = {});
 
+// Fills "%s1%" to "%s4%" in one pass: an inserted value is never searched
+// again, so a path that happens to hold "%s2%" comes out as it went in.
+// An empty value leaves nothing. For lines that carry file names.
+std::string FillArgs(std::string_view text, std::string_view s1 = {}, std::string_view s2 = {},
+                     std::string_view s3 = {}, std::string_view s4 = {});
+
 } // namespace dravik

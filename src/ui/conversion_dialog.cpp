@@ -144,7 +144,7 @@ void StartWindowedConversion(QWidget* mainWindow, WindowContext& ctx, MainWindow
     // Declared before the dialog, so the worker it joins never outlives them.
     BatchTools tools(settings, state, std::move(font));
     ProgressState progress;
-    ConversionJob job{settings, state, ctx.session.inputs, tools.run(), progress, nullptr};
+    ConversionJob job{settings, state, ctx.session.inputs, tools.run(), progress, nullptr, {}};
     ConversionProgressDialog dialog(mainWindow, hooks, progress,
                                     static_cast<int64_t>(ctx.session.inputs.size()),
                                     [&job] { ConversionWorker(job); });

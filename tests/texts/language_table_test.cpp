@@ -35,7 +35,8 @@ TEST_F(BuiltinTable, HoldsEveryGroupWithItsEntryCount) {
                           {"Preferences", 223},
                           {"About", 4},
                           {"Custom-Converter", 4},
-                          {"Uninstall", 3}};
+                          {"Uninstall", 3},
+                          {"Console", 16}};
     LanguageTable table;
     ASSERT_TRUE(table.load());
     int total = 0;
@@ -43,7 +44,7 @@ TEST_F(BuiltinTable, HoldsEveryGroupWithItsEntryCount) {
         EXPECT_EQ(table.entryCount(c.group), c.entries) << c.group;
         total += c.entries;
     }
-    EXPECT_EQ(table.groupCount(), 8);
+    EXPECT_EQ(table.groupCount(), 9);
     EXPECT_EQ(table.entryCount(), total);
     EXPECT_EQ(table.entryCount("custom-CONVERTER"), 4);
     EXPECT_EQ(table.entryCount("Nothing"), 0);
@@ -56,8 +57,8 @@ TEST_F(BuiltinTable, DefinesGroupsInTheirFixedOrder) {
             groups.emplace_back(pair.second);
     }
     const std::vector<std::string> expected = {
-        "Menu",  "General",          "Msg",      "Dialog", "Preferences",
-        "About", "Custom-Converter", "Uninstall"};
+        "Menu",  "General",          "Msg",       "Dialog", "Preferences",
+        "About", "Custom-Converter", "Uninstall", "Console"};
     EXPECT_EQ(groups, expected);
     ASSERT_FALSE(BuiltinTexts().empty());
     EXPECT_STREQ(BuiltinTexts().back().first, "_END_");
@@ -118,7 +119,7 @@ TEST_F(BuiltinTable, FindsEveryBuiltinEntryInAnyCase) {
         EXPECT_EQ(GetText(lower(group), lower(first)), pair.second) << group << "/" << first;
         ++checked;
     }
-    EXPECT_EQ(checked, 332);
+    EXPECT_EQ(checked, 348);
 }
 
 TEST_F(BuiltinTable, GivesExactTexts) {
@@ -353,7 +354,7 @@ TEST_F(LanguageFileOverlay, ReplacesTextsTheFileGives) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(table.getText(c.group, c.key), c.text) << c.group << "/" << c.key;
-    EXPECT_EQ(table.entryCount(), 332);
+    EXPECT_EQ(table.entryCount(), 348);
 }
 
 TEST_F(LanguageFileOverlay, KeepsBuiltinTextsWhenTheFileCannotBeRead) {
@@ -362,7 +363,7 @@ TEST_F(LanguageFileOverlay, KeepsBuiltinTextsWhenTheFileCannotBeRead) {
         LanguageTable table;
         ASSERT_TRUE(table.load(path));
         EXPECT_EQ(table.getText("Msg", "Warning"), "Warning") << path;
-        EXPECT_EQ(table.entryCount(), 332) << path;
+        EXPECT_EQ(table.entryCount(), 348) << path;
     }
 }
 
@@ -449,6 +450,27 @@ TEST_F(MessageBoxRouting, AnswersNoAndShowsNothingWithoutBoxes) {
     EXPECT_FALSE(AskWarningQuestion("q"));
     EXPECT_FALSE(AskQuestion("Warning", "q"));
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST(FillArgs, FillsOnceSoPathsComeOutAsTheyWentIn) {
+    struct Case {
+        const char* text;
+        const char* s1;
+        const char* s2;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"dravik: %s1%: %s2%", "/in/a.pic", "not readable", "dravik: /in/a.pic: not readable"},
+        {"dravik: %s1%: %s2%", "/in/%s2%.pic", "why", "dravik: /in/%s2%.pic: why"},
+        {"dravik: %s1%: %s2%", "/in/a.pic", "cannot write /out/%s1%.jpg",
+         "dravik: /in/a.pic: cannot write /out/%s1%.jpg"},
+        {"%S2%-%s1%", "a", "b", "b-a"},
+        {"%s1% and %s3%", "x", "", "x and "},
+        {"%s5% %s 1% 100%", "x", "y", "%s5% %s 1% 100%"},
+        {"%s1", "x", "", "%s1"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FillArgs(c.text, c.s1, c.s2), c.expected) << c.text << " / " << c.s1;
 }
 
 } // namespace
