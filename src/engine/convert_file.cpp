@@ -108,15 +108,15 @@ std::string ReasonFor(const pict::PictFailure& failure) {
     using K = pict::PictFailureKind;
     switch (failure.kind) {
     case K::NotPict:
-        return GetText("Picture", "Not a picture");
+        return Reason("Unreadable picture");
     case K::Damaged:
-        return FillArgs(GetText("Picture", "Damaged picture"), std::to_string(failure.offset));
+        return FillArgs(Reason("Damaged picture"), std::to_string(failure.offset));
     case K::TooLarge:
-        return GetText("Picture", "Picture too large");
+        return Reason("Picture too large");
     case K::NeedsFeature:
-        return FillArgs(GetText("Picture", "Picture needs feature"), failure.feature);
+        return FillArgs(Reason("Picture needs feature"), failure.feature);
     case K::Empty:
-        return GetText("Picture", "Empty picture");
+        return Reason("Empty picture");
     }
     return {};
 }

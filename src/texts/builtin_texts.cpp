@@ -384,8 +384,7 @@ constexpr TextPair kBuiltinTexts[] = {
     {"Unknown parameter", "dravik: unexpected parameter %s1% (ignored)"},
     {"Unknown value", "unknown value %s1%, %s2% used"},
     {"Not a number", "%s1% is not a number, %s2% used"},
-    // Why a picture could not be read, for the failure lines of a run.
-    {"_GROUP_", "Picture"},
+    // Why our PICT reader declined a picture that no other loader read.
     {"Damaged picture", "the picture is damaged (at byte %s1%)"},
     {"Picture too large", "the picture is too large to read"},
     {"Picture needs feature", "the picture holds %s1%, which no loader could draw"},
