@@ -499,6 +499,18 @@ void UpdateSeeds(const Seeds& seeds) {
     seeds.put("update_answer", "url", "http://user@[::1]:8080/path/version.txt?x#y");
 }
 
+// A version 1 picture with one unpacked 1-bit BitsRect, alone and behind the
+// 512-byte preamble: the reader's fuzz target starts from both layouts, and
+// the pictures the reader's own tests and the shared corpus add come next.
+void PictSeeds(const Seeds& seeds) {
+    const std::string rect("\0\0\0\0\0\2\0\x08", 8);
+    std::string v1 = std::string("\0\0", 2) + rect + "\x11\x01" + "\x90" +
+                     std::string("\0\1", 2) + rect + rect + rect + std::string("\0\0", 2) +
+                     "\xAA\x55" + "\xFF";
+    seeds.put("pict_reader", "v1-bitsrect.pict", v1);
+    seeds.put("pict_reader", "v1-bitsrect-preamble.pict", std::string(512, '\0') + v1);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -510,7 +522,7 @@ int main(int argc, char** argv) {
     std::error_code ec;
     for (const char* target :
          {"ini_reader", "option_scan", "list_file", "theme_cfg", "theme_archive", "theme_png",
-          "update_answer", "watermark_picture", "raw_bitmap", "setting_lists"})
+          "update_answer", "watermark_picture", "raw_bitmap", "setting_lists", "pict_reader"})
         fs::remove_all(root / target, ec);
 
     const Seeds seeds(root);
@@ -525,5 +537,6 @@ int main(int argc, char** argv) {
     ListSeeds(seeds);
     SettingListSeeds(seeds);
     UpdateSeeds(seeds);
+    PictSeeds(seeds);
     return failed ? 1 : 0;
 }

@@ -4,9 +4,12 @@
 #include "engine/depth.h"
 #include "engine/geometry.h"
 #include "engine/output_naming.h"
+#include "engine/picture_handover.h"
 #include "engine/raw_bitmap.h"
+#include "pict/pict_reader.h"
 #include "platform/process.h"
 #include "platform/stop_signals.h"
+#include "settings/ini_file.h"
 #include "texts/language_table.h"
 
 #include <cerrno>
@@ -86,36 +89,47 @@ bool SaveAtomically(const Bitmap& bitmap, const AppState& state, unsigned mode,
     return ok;
 }
 
-} // namespace
+// Pictures are a few megabytes at most; a file far beyond that is no
+// picture this reader should hold in memory.
+constexpr uint64_t kLargestPictFile = uint64_t{1} << 30;
 
-unsigned DefaultFileMode() {
-    static const unsigned mode = [] {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        return static_cast<unsigned>(0666 & ~mask);
-    }();
-    return mode;
+// The whole file (a regular one only: a FIFO must not block the batch);
+// empty when it cannot be read. `tooLarge` is set for files past the limit.
+std::string ReadPictFile(const std::string& path, bool& tooLarge) {
+    struct stat st {};
+    tooLarge =
+        ::stat(path.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_size) > kLargestPictFile;
+    if (tooLarge)
+        return {};
+    return ReadSmallFile(path, kLargestPictFile).value_or(std::string());
 }
 
-ConversionRun::ConversionRun(const std::string& programFolder)
-    : converter_(FindProgram("convert", programFolder)),
-      decoder_(IsExecutableFile(programFolder + kDecoderName) ? programFolder + kDecoderName
-                                                              : std::string()) {
-    outputMode = DefaultFileMode();
+std::string ReasonFor(const pict::PictFailure& failure) {
+    using K = pict::PictFailureKind;
+    switch (failure.kind) {
+    case K::NotPict:
+        return Reason("Unreadable picture");
+    case K::Damaged:
+        return FillArgs(Reason("Damaged picture"), std::to_string(failure.offset));
+    case K::TooLarge:
+        return Reason("Picture too large");
+    case K::NeedsFeature:
+        return FillArgs(Reason("Picture needs feature"), failure.feature);
+    case K::Empty:
+        return Reason("Empty picture");
+    }
+    return {};
 }
 
-ConversionRun::ConversionRun(std::string converterPath, std::string decoderPath)
-    : converter_(std::move(converterPath)), decoder_(std::move(decoderPath)) {
-    outputMode = DefaultFileMode();
-}
-
-Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
+// The converter, then FreeImage's reader in its own process. `timedOut` is
+// set when either was stopped for taking too long.
+Bitmap LoadThroughHelpers(const std::string& inputPath, ConversionRun& run, bool& timedOut) {
     PrivateTempFolder& temp = run.tempFolder();
     if (!temp.ok())
         return {};
     const std::string input = AbsolutePath(inputPath);
     Bitmap bitmap;
-    bool timedOut = false;
+    timedOut = false;
     if (!run.converterPath().empty()) {
         const std::string copy = temp.uniquePath(".tga");
         // The input is read as a PICT and nothing else: left to guess from
@@ -144,6 +158,73 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
         if (r.exited && r.exitCode == 0)
             bitmap = ReadRawBitmap(raw);
         ::unlink(raw.c_str());
+    }
+    return bitmap;
+}
+
+} // namespace
+
+unsigned DefaultFileMode() {
+    static const unsigned mode = [] {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        return static_cast<unsigned>(0666 & ~mask);
+    }();
+    return mode;
+}
+
+ConversionRun::ConversionRun(const std::string& programFolder)
+    : converter_(FindProgram("convert", programFolder)),
+      decoder_(IsExecutableFile(programFolder + kDecoderName) ? programFolder + kDecoderName
+                                                              : std::string()) {
+    outputMode = DefaultFileMode();
+}
+
+ConversionRun::ConversionRun(std::string converterPath, std::string decoderPath)
+    : converter_(std::move(converterPath)), decoder_(std::move(decoderPath)) {
+    outputMode = DefaultFileMode();
+}
+
+Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
+    bool timedOut = false;
+    Bitmap bitmap;
+    if (!run.ownReader) {
+        bitmap = LoadThroughHelpers(inputPath, run, timedOut);
+    } else {
+        bool tooLarge = false;
+        const std::string bytes = ReadPictFile(inputPath, tooLarge);
+        pict::PictFailure failure;
+        if (tooLarge) {
+            failure.kind = pict::PictFailureKind::TooLarge;
+        } else {
+            pict::PictResult result =
+                pict::ReadPict({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+            if (result.picture) {
+                bitmap = BitmapFromPicture(*result.picture);
+                if (bitmap)
+                    return bitmap;
+                failure.kind = pict::PictFailureKind::TooLarge; // no memory for the hand-over
+            } else {
+                failure = result.failure;
+            }
+        }
+        using K = pict::PictFailureKind;
+        // A file that is no PICT at all may be another format the helpers
+        // know; a PICT we cannot draw (yet) may still be drawn by them, but
+        // only a picture with something in it counts: they give blank
+        // pictures for the drawings they skip.
+        if (failure.kind == K::NotPict || failure.kind == K::Damaged ||
+            failure.kind == K::NeedsFeature) {
+            bitmap = LoadThroughHelpers(inputPath, run, timedOut);
+            if (bitmap && failure.kind != K::NotPict && IsBlankBitmap(bitmap))
+                bitmap.reset();
+        }
+        if (bitmap)
+            return bitmap;
+        // What our reader found in a PICT says more than a helper's
+        // silence; of a file that is no PICT, nothing more is known.
+        if (run.failureReason.empty() && failure.kind != K::NotPict)
+            run.failureReason = ReasonFor(failure);
     }
     // A reader that knows better has said so already.
     if (!bitmap && run.failureReason.empty()) {

@@ -42,6 +42,8 @@ class ConversionRun {
     int helperTimeoutSeconds = 120;
     // Permission bits a new output file gets (0666 less the umask).
     unsigned outputMode = 0644;
+    // Our own PICT reader reads first; tests of the helpers turn it off.
+    bool ownReader = true;
     // Why the last ConvertFile that returned false failed, in words for a
     // person ("the picture is damaged (truncated at byte 812)"); empty after
     // a success.
@@ -59,10 +61,10 @@ class ConversionRun {
 // output is replaced only by a complete new one.
 bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run);
 
-// Loads a picture the way ConvertFile does: through the converter, else the
-// isolated PICT decoder. Null when neither yields a picture; run.failureReason
-// then says why, unless an earlier reader has said so already. No helper is
-// started once a stop signal has been caught.
+// Loads a picture the way ConvertFile does: through our own PICT reader,
+// else the converter, else the isolated PICT decoder. Null when none yields
+// a picture; run.failureReason then says why, unless an earlier reader has
+// said so already. No helper is started once a stop signal has been caught.
 Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run);
 
 // The mask for new files, read once per process.

@@ -385,6 +385,11 @@ constexpr TextPair kBuiltinTexts[] = {
     {"Unknown parameter", "dravik: unexpected parameter %s1% (ignored)"},
     {"Unknown value", "unknown value %s1%, %s2% used"},
     {"Not a number", "%s1% is not a number, %s2% used"},
+    // Why our PICT reader declined a picture that no other loader read.
+    {"Damaged picture", "the picture is damaged (at byte %s1%)"},
+    {"Picture too large", "the picture is too large to read"},
+    {"Picture needs feature", "the picture holds %s1%, which no loader could draw"},
+    {"Empty picture", "the picture holds nothing to draw"},
     {"_END_", ""},
 };
 

@@ -61,6 +61,7 @@ class ConvertFileTest : public testing::Test {
     AppState state;
 
     void SetUp() override {
+        LoadLanguageTable();
         ApplyDefaults(settings, true, {});
         ASSERT_TRUE(PrepareOutputFormat("jpg", settings, state));
         mkdir((dir.path() + "out").c_str(), 0755);
@@ -89,7 +90,8 @@ class ConvertFileTest : public testing::Test {
     }
 
     static RGBQUAD PixelAt(const std::string& jpeg, unsigned x, unsigned y) {
-        Bitmap b(FreeImage_Load(FIF_JPEG, jpeg.c_str(), 0));
+        Bitmap b =
+            Converted(Bitmap(FreeImage_Load(FIF_JPEG, jpeg.c_str(), 0)), FreeImage_ConvertTo24Bits);
         RGBQUAD c{};
         if (b)
             FreeImage_GetPixelColor(b.get(), x, b.height() - 1 - y, &c);
@@ -99,6 +101,7 @@ class ConvertFileTest : public testing::Test {
 
 TEST_F(ConvertFileTest, DecoderPathWritesTheJpeg) {
     ConversionRun run("", Decoder());
+    run.ownReader = false;
     std::string in = dir.write("photo.pic", SplitPict(40, 20));
     ASSERT_TRUE(convert(run, in));
     EXPECT_EQ(state.currentOutput, dir.path() + "out/photo.jpg");
@@ -128,6 +131,7 @@ TEST_F(ConvertFileTest, ConverterPathIsPreferredAndLeavesNothingBehind) {
         GTEST_SKIP() << "ImageMagick is not installed";
     // No decoder: only the converter can succeed here.
     ConversionRun run(converter, "");
+    run.ownReader = false;
     std::string in = dir.write("photo.pict", QuadrantPict(32, 24));
     ASSERT_TRUE(convert(run, in));
     EXPECT_EQ(state.inputBitDepth, 24); // the converter's sRGB Targa
@@ -213,6 +217,7 @@ TEST_F(ConvertFileTest, ExistingOutputIsReplacedOnlyByACompleteOne) {
 TEST_F(ConvertFileTest, NeverTouchesTheUsersOwnTargaBesideTheInput) {
     std::string converter = test::ImageMagickConvert();
     ConversionRun run(converter, Decoder());
+    run.ownReader = false;
     std::string own = dir.write("photo.tga", "my own file");
     ASSERT_TRUE(convert(run, dir.write("photo.pic", SplitPict(8, 8))));
     EXPECT_EQ(test::ReadFileText(own), "my own file");
@@ -223,6 +228,7 @@ TEST_F(ConvertFileTest, OddFileNamesReachTheConverterAsOneArgument) {
     if (converter.empty())
         GTEST_SKIP() << "ImageMagick is not installed";
     ConversionRun run(converter, ""); // success proves the converter read the file
+    run.ownReader = false;
     for (const char* name :
          {"with blank.pic", "double\"quote.pic", "single'quote.pic", "a[1].pic",
           "-leading-dash.pic", "pict:colon.pic", "caf\xC3\xA9.pic", "100%d.pic"}) {
@@ -241,6 +247,7 @@ TEST_F(ConvertFileTest, HungConverterIsStoppedAndTheDecoderTakesOver) {
     std::string hang = dir.write("convert", "#!/bin/sh\nsleep 60\n");
     chmod(hang.c_str(), 0755);
     ConversionRun run(hang, Decoder());
+    run.ownReader = false;
     run.helperTimeoutSeconds = 1;
     EXPECT_TRUE(convert(run, dir.write("x.pic", SplitPict(8, 8))));
 }
@@ -249,9 +256,75 @@ TEST_F(ConvertFileTest, CrashingDecoderIsOneFailedFile) {
     std::string crash = dir.write("decoder", "#!/bin/sh\nkill -SEGV $$\n");
     chmod(crash.c_str(), 0755);
     ConversionRun run("", crash);
+    run.ownReader = false;
     EXPECT_FALSE(convert(run, dir.write("x.pic", SplitPict(8, 8))));
     ConversionRun good("", Decoder());
+    good.ownReader = false;
     EXPECT_TRUE(convert(good, dir.write("y.pic", SplitPict(8, 8))));
+}
+
+TEST_F(ConvertFileTest, OwnReaderReadsFirstWithoutAnyHelper) {
+    ConversionRun run("", "");
+    ASSERT_TRUE(convert(run, dir.write("quad.pict", QuadrantPict(32, 24))));
+    EXPECT_EQ(state.inputBitDepth, 24);
+    ExpectQuadrants(state.currentOutput, 32, 24);
+    EXPECT_TRUE(run.failureReason.empty());
+    EXPECT_EQ(EntriesIn(run.tempFolder().path()), 0u);
+
+    // Grey pictures are handed over as 8-bit grey, as the converter's are.
+    ASSERT_TRUE(convert(run, dir.write("grey.pict", test::MakePict(16, 8, [](int x, int) {
+                                           const uint8_t v = static_cast<uint8_t>(x * 16);
+                                           return Rgb{v, v, v};
+                                       }))));
+    EXPECT_EQ(state.inputBitDepth, 8);
+    EXPECT_NEAR(PixelAt(state.currentOutput, 12, 4).rgbRed, 192, 6);
+}
+
+TEST_F(ConvertFileTest, FailuresCarryTheReadersReason) {
+    ConversionRun run("", "");
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string reason;
+    };
+    const std::string pict = SplitPict(16, 16);
+    const Case cases[] = {
+        {"text.pict", "no picture here", "not a picture this program can read"},
+        {"cut.pict", pict.substr(0, 700), "the picture is damaged (at byte 564)"},
+        {"vector.pict",
+         test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8})
+             .op(0x0031, test::RectData({0, 0, 4, 4}))
+             .finish(),
+         "the picture holds vector drawing, which no loader could draw"},
+        {"nothing.pict", test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8}).finish(),
+         "the picture holds nothing to draw"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(convert(run, dir.write(c.name, c.bytes))) << c.name;
+        EXPECT_EQ(run.failureReason, c.reason) << c.name;
+    }
+    EXPECT_FALSE(convert(run, dir.file("missing.pict")));
+    EXPECT_EQ(run.failureReason, "not a picture this program can read");
+    EXPECT_EQ(EntriesIn(state.outputFolder), 0u);
+}
+
+TEST_F(ConvertFileTest, ABlankPictureFromAHelperIsNoConversion) {
+    // A converter that draws nothing of a vector picture: one black page.
+    const std::string converter = test::ImageMagickConvert();
+    if (converter.empty())
+        GTEST_SKIP() << "ImageMagick is not installed";
+    std::string blank =
+        dir.write("blank-convert", "#!/bin/sh\nfor last; do :; done\nexec \"" + converter +
+                                       "\" -size 8x8 xc:black \"$last\"\n");
+    chmod(blank.c_str(), 0755);
+    ConversionRun run(blank, "");
+    const std::string vector = test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8})
+                                   .op(0x0031, test::RectData({0, 0, 4, 4}))
+                                   .finish();
+    EXPECT_FALSE(convert(run, dir.write("vector.pict", vector)));
+    EXPECT_EQ(run.failureReason, "the picture holds vector drawing, which no loader could draw");
+    // The same helper's picture of a file that is no PICT at all is taken.
+    EXPECT_TRUE(convert(run, dir.write("other.pict", "some other format")));
 }
 
 TEST_F(ConvertFileTest, TempFolderIsPrivateAndGoesAwayWithTheRun) {
@@ -274,8 +347,11 @@ TEST_F(ConvertFileTest, FailuresSayWhy) {
     std::string converter = test::ImageMagickConvert();
     std::string hang = dir.write("convert", "#!/bin/sh\nsleep 60\n");
     chmod(hang.c_str(), 0755);
+    // The helpers' own reasons; our reader's are checked above.
     ConversionRun decoderOnly("", Decoder());
+    decoderOnly.ownReader = false;
     ConversionRun hungOnly(hang, "");
+    hungOnly.ownReader = false;
     hungOnly.helperTimeoutSeconds = 1;
     std::string good = dir.write("good.pic", SplitPict(8, 8));
 
@@ -298,6 +374,7 @@ TEST_F(ConvertFileTest, FailuresSayWhy) {
     // The converter reads PICT only: a PNG under a PICT name is refused,
     // not converted by whichever reader its content suggests.
     ConversionRun converterOnly(converter, "");
+    converterOnly.ownReader = false;
     std::string png = dir.path() + "png.pic";
     ProcessResult made = RunProcess({converter, "-size", "8x8", "xc:red", "png:" + png}, 20);
     ASSERT_TRUE(made.exited && made.exitCode == 0);
@@ -310,6 +387,7 @@ TEST_F(ConvertFileTest, NoHelperStartsOnceAStopSignalCame) {
     std::string helper = dir.write("convert", "#!/bin/sh\ntouch '" + marker + "'\n");
     chmod(helper.c_str(), 0755);
     ConversionRun run(helper, helper);
+    run.ownReader = false;
     ASSERT_TRUE(InstallStopSignals({SIGUSR2}));
     ResetStopSignals();
     ::raise(SIGUSR2);

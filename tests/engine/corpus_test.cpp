@@ -3,6 +3,7 @@
 #include "engine/convert_file.h"
 #include "engine/save_flags.h"
 
+#include "pict/pict_reader.h"
 #include "platform/paths.h"
 #include "support/pict_writer.h"
 #include "support/temp_dir.h"
@@ -11,6 +12,8 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <fstream>
+#include <iterator>
 #include <sys/stat.h>
 
 namespace dravik {
@@ -53,6 +56,56 @@ TEST_P(CorpusTest, ConvertsOrFailsCleanly) {
 
 INSTANTIATE_TEST_SUITE_P(Files, CorpusTest, testing::ValuesIn(CorpusFiles()));
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CorpusTest);
+
+// The raster pictures whose right render is known: our reader draws them
+// pixel for pixel (the references agree among other decoders to one level
+// of 255). The QuickTime one waits for the reader's QuickTime support.
+class CorpusReferenceTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(CorpusReferenceTest, RasterPictureMatchesItsReference) {
+    const std::string name = GetParam();
+    std::ifstream in(std::string(DRAVIK_CORPUS_DIR) + "/" + name, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+    const std::string refPath = std::string(DRAVIK_CORPUS_DIR) + "/../reference/" + name + ".png";
+    Bitmap ref(FreeImage_Load(FIF_PNG, refPath.c_str(), 0));
+    if (bytes.empty() || !ref)
+        GTEST_SKIP() << "the shared corpus is not beside the repository";
+    ref = Converted(std::move(ref), FreeImage_ConvertTo24Bits);
+    pict::PictResult result = pict::ReadPict(bytes);
+    if (name == "PhotoShop3Gradient.pict") {
+        EXPECT_EQ(result.failure.feature, "QuickTime payload");
+        return;
+    }
+    ASSERT_TRUE(result.picture) << result.failure.reason;
+    const pict::PictPicture& p = *result.picture;
+    ASSERT_EQ(static_cast<unsigned>(p.width), ref.width());
+    ASSERT_EQ(static_cast<unsigned>(p.height), ref.height());
+    int worst = 0;
+    for (int y = 0; y < p.height; ++y) {
+        const BYTE* line = FreeImage_GetScanLine(ref.get(), p.height - 1 - y);
+        for (int x = 0; x < p.width; ++x) {
+            const uint8_t* ours = &p.rgb[(static_cast<size_t>(y) * p.width + x) * 3];
+            worst = std::max({worst, std::abs(ours[0] - line[3 * x + FI_RGBA_RED]),
+                              std::abs(ours[1] - line[3 * x + FI_RGBA_GREEN]),
+                              std::abs(ours[2] - line[3 * x + FI_RGBA_BLUE])});
+        }
+    }
+    EXPECT_LE(worst, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(References, CorpusReferenceTest,
+                         testing::Values("AlbumWorldMap.pict", "DiskMode SCSI.PICT",
+                                         "KptBryceXanadesFjord.pict", "PhotoShop1Gradient.pict",
+                                         "PhotoShop3Gradient.pict", "UltraPaint.pict",
+                                         "applet.pict"),
+                         [](const auto& info) {
+                             std::string n = info.param.substr(0, info.param.find('.'));
+                             for (char& c : n)
+                                 if (!isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return n;
+                         });
 
 } // namespace
 } // namespace dravik

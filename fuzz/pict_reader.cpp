@@ -1,0 +1,17 @@
+// Feeds arbitrary bytes to the PICT reader. The reader runs inside the
+// batch and the window, so any crash, hang or unbounded allocation here
+// would take them down with it.
+#include "pict/pict_reader.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    dravik::pict::PictLimits limits;
+    // Small enough that a run stays fast and the sanitizers stay within
+    // their memory, large enough to reach the lowering of big frames.
+    limits.maxCanvasPixels = 4'000'000;
+    limits.maxOperations = 200'000;
+    dravik::pict::ReadPict({data, size}, limits);
+    return 0;
+}

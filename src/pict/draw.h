@@ -1,0 +1,34 @@
+// Draws parsed operations onto a canvas, the way QuickDraw would have drawn
+// the picture into a port the size of its frame.
+#pragma once
+
+#include "pict/operations.h"
+
+namespace dravik::pict {
+
+// Where the picture's coordinates land on the canvas: `area` (the frame, or
+// the extended header's source rectangle) covers the whole canvas.
+struct CanvasGeometry {
+    Rect area;
+    int width = 0;
+    int height = 0;
+    double resolution = 72;
+};
+
+// The canvas size for a picture: its frame at 72 dpi, or its source
+// rectangle at the native resolution of an extended header, lowered until it
+// holds at most maxPixels.
+CanvasGeometry ChooseGeometry(const PictHeader& header, int64_t maxPixels);
+
+struct DrawOutcome {
+    PictPicture picture;
+    bool drewSomething = false;
+    std::vector<std::string> skipped;
+};
+
+// Draws every operation onto a white canvas. The raster operations read
+// their rows from `bytes`, the data the operations were parsed from.
+DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> bytes,
+                           const CanvasGeometry& geometry);
+
+} // namespace dravik::pict

@@ -1,0 +1,110 @@
+// A picture parsed into typed operations, each with the byte where its
+// opcode starts. Parsing checks every size against the data; drawing
+// (draw.h) then needs no reading of its own beyond the pixel rows the raster
+// operations point at.
+#pragma once
+
+#include "pict/pict_reader.h"
+#include "pict/region.h"
+
+#include <string>
+#include <variant>
+
+namespace dravik::pict {
+
+struct Rgb {
+    uint8_t r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+// The picture's own description of itself.
+struct PictHeader {
+    size_t start = 0; // 0, or 512 after the preamble
+    int version = 0;  // 1 or 2
+    bool extended = false;
+    Rect frame;  // picFrame, in 72 dpi units
+    Rect source; // the extended header's source rectangle, else the frame
+    double hRes = 72, vRes = 72;
+};
+
+// Opcodes that change the clip region.
+struct ClipOp {
+    Region region;
+};
+// Moves the coordinate origin by (dh, dv).
+struct OriginOp {
+    int dh = 0, dv = 0;
+};
+// Foreground, background or arithmetic-mode colour.
+struct ColourOp {
+    enum Which { Fore, Back, Operand } which = Fore;
+    Rgb colour;
+    bool known = true; // false for an old-style colour constant that names no colour
+};
+
+// A CopyBits call recorded in the picture: BitsRect, BitsRgn, PackBitsRect,
+// PackBitsRgn, DirectBitsRect and DirectBitsRgn.
+struct RasterOp {
+    bool pixMap = false; // false: a 1-bit BitMap coloured with the port's colours
+    bool packed = false; // rows are PackBits-compressed, each after its byte count
+    int rowBytes = 0;
+    size_t rowLength = 0; // bytes per row when the rows are not packed
+    Rect bounds;
+    int packType = 0; // as used: 0 is resolved to the depth's default
+    int pixelSize = 1;
+    int cmpCount = 1;
+    double hRes = 72;
+    std::vector<Rgb> colours; // colour table, indexed by pixel value (pixelSize <= 8)
+    Rect src, dst;
+    int mode = 0;
+    std::optional<Region> mask;
+    size_t dataOffset = 0; // the pixel rows in the file
+    size_t dataSize = 0;
+};
+
+struct CommentOp {
+    int kind = 0;
+    size_t size = 0;
+};
+
+// Content the reader does not draw yet; a picture holding any is answered
+// "needs a feature" so that another loader gets its chance.
+struct FeatureOp {
+    std::string feature; // "vector drawing", "text", "QuickTime payload", ...
+};
+
+// Parsed and sized but without effect on the picture (pen and text state,
+// reserved opcodes, headers). `note` says what it was when it is worth
+// telling ("reserved opcode 0x0092").
+struct SkipOp {
+    std::string note;
+};
+
+struct EndOp {};
+
+using OperationData =
+    std::variant<SkipOp, ClipOp, OriginOp, ColourOp, RasterOp, CommentOp, FeatureOp, EndOp>;
+
+struct Operation {
+    uint16_t opcode = 0;
+    size_t offset = 0; // the byte of the opcode in the file
+    size_t size = 0;   // its data bytes, padding included
+    OperationData data;
+};
+
+struct ParsedPict {
+    PictHeader header;
+    std::vector<Operation> operations;
+    std::optional<PictFailure> failure; // the walk ended early: operations hold what came before
+};
+
+ParsedPict ParsePict(std::span<const uint8_t> bytes, const PictLimits& limits = {});
+
+// The opcode's name from Inside Macintosh's table ("PackBitsRect",
+// "reserved"), for tools and notes.
+std::string OpcodeName(uint16_t opcode, int version);
+
+// One line describing an operation, for pict-dump.
+std::string DescribeOperation(const Operation& op, int version);
+
+} // namespace dravik::pict

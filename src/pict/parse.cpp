@@ -1,0 +1,630 @@
+// Walks the opcodes of a picture. Every opcode's size comes from Inside
+// Macintosh's table, reserved ranges included, so an opcode this reader
+// knows nothing about is stepped over rather than derailing the walk.
+#include "pict/byte_reader.h"
+#include "pict/operations.h"
+
+#include <cstdio>
+
+namespace dravik::pict {
+namespace {
+
+enum class Size {
+    Fixed,      // `fixed` bytes
+    WordLength, // a 16-bit count, then that many bytes
+    LongLength, // a 32-bit count, then that many bytes
+    Shape,      // polygons and regions: a size word that counts itself
+    LongText,   // point, count byte, text
+    DHText,     // one offset byte, count byte, text
+    DHDVText,   // two offset bytes, count byte, text
+    LongComment,
+    PixPat,
+    Raster,
+    End,
+};
+
+enum class Effect { None, Reserved, Vector, Text, QuickTime };
+
+struct OpcodeInfo {
+    std::string name;
+    Size size;
+    int fixed;
+    Effect effect;
+};
+
+OpcodeInfo Info(uint16_t op) {
+    using S = Size;
+    using E = Effect;
+    // The shape verbs come in fives (frame, paint, erase, invert, fill),
+    // each followed by three reserved opcodes of the same size.
+    if (op >= 0x30 && op < 0x90) {
+        static const char* const kShapes[] = {"Rect", "RRect", "Oval", "Arc", "Poly", "Rgn"};
+        static const char* const kVerbs[] = {"frame", "paint", "erase", "invert", "fill"};
+        static const char* const kSameVerbs[] = {"frameSame", "paintSame", "eraseSame",
+                                                 "invertSame", "fillSame"};
+        static const int kSizes[] = {8, 8, 8, 12, 0, 0};
+        static const int kSameSizes[] = {0, 0, 0, 4, 0, 0};
+        int shape = (op - 0x30) / 16;
+        int verb = (op - 0x30) % 16;
+        bool variable = shape >= 4;
+        if (verb < 5)
+            return {std::string(kVerbs[verb]) + kShapes[shape], variable ? S::Shape : S::Fixed,
+                    kSizes[shape], E::Vector};
+        if (verb < 8)
+            return {"reserved", variable ? S::Shape : S::Fixed, kSizes[shape], E::Reserved};
+        if (verb < 13)
+            return {std::string(kSameVerbs[verb - 8]) + kShapes[shape], S::Fixed, kSameSizes[shape],
+                    E::Vector};
+        return {"reserved", S::Fixed, kSameSizes[shape], E::Reserved};
+    }
+    switch (op) {
+    case 0x00:
+        return {"NOP", S::Fixed, 0, E::None};
+    case 0x01:
+        return {"Clip", S::Shape, 0, E::None};
+    case 0x02:
+        return {"BkPat", S::Fixed, 8, E::None};
+    case 0x03:
+        return {"TxFont", S::Fixed, 2, E::None};
+    case 0x04:
+        return {"TxFace", S::Fixed, 1, E::None};
+    case 0x05:
+        return {"TxMode", S::Fixed, 2, E::None};
+    case 0x06:
+        return {"SpExtra", S::Fixed, 4, E::None};
+    case 0x07:
+        return {"PnSize", S::Fixed, 4, E::None};
+    case 0x08:
+        return {"PnMode", S::Fixed, 2, E::None};
+    case 0x09:
+        return {"PnPat", S::Fixed, 8, E::None};
+    case 0x0A:
+        return {"FillPat", S::Fixed, 8, E::None};
+    case 0x0B:
+        return {"OvSize", S::Fixed, 4, E::None};
+    case 0x0C:
+        return {"Origin", S::Fixed, 4, E::None};
+    case 0x0D:
+        return {"TxSize", S::Fixed, 2, E::None};
+    case 0x0E:
+        return {"FgColor", S::Fixed, 4, E::None};
+    case 0x0F:
+        return {"BkColor", S::Fixed, 4, E::None};
+    case 0x10:
+        return {"TxRatio", S::Fixed, 8, E::None};
+    case 0x11:
+        return {"VersionOp", S::Fixed, 2, E::None};
+    case 0x12:
+        return {"BkPixPat", S::PixPat, 0, E::None};
+    case 0x13:
+        return {"PnPixPat", S::PixPat, 0, E::None};
+    case 0x14:
+        return {"FillPixPat", S::PixPat, 0, E::None};
+    case 0x15:
+        return {"PnLocHFrac", S::Fixed, 2, E::None};
+    case 0x16:
+        return {"ChExtra", S::Fixed, 2, E::None};
+    case 0x17:
+    case 0x18:
+    case 0x19:
+        return {"reserved", S::Fixed, 0, E::Reserved};
+    case 0x1A:
+        return {"RGBFgCol", S::Fixed, 6, E::None};
+    case 0x1B:
+        return {"RGBBkCol", S::Fixed, 6, E::None};
+    case 0x1C:
+        return {"HiliteMode", S::Fixed, 0, E::None};
+    case 0x1D:
+        return {"HiliteColor", S::Fixed, 6, E::None};
+    case 0x1E:
+        return {"DefHilite", S::Fixed, 0, E::None};
+    case 0x1F:
+        return {"OpColor", S::Fixed, 6, E::None};
+    case 0x20:
+        return {"Line", S::Fixed, 8, E::Vector};
+    case 0x21:
+        return {"LineFrom", S::Fixed, 4, E::Vector};
+    case 0x22:
+        return {"ShortLine", S::Fixed, 6, E::Vector};
+    case 0x23:
+        return {"ShortLineFrom", S::Fixed, 2, E::Vector};
+    case 0x28:
+        return {"LongText", S::LongText, 0, E::Text};
+    case 0x29:
+        return {"DHText", S::DHText, 0, E::Text};
+    case 0x2A:
+        return {"DVText", S::DHText, 0, E::Text};
+    case 0x2B:
+        return {"DHDVText", S::DHDVText, 0, E::Text};
+    case 0x2C:
+        return {"fontName", S::WordLength, 0, E::None};
+    case 0x2D:
+        return {"lineJustify", S::WordLength, 0, E::None};
+    case 0x2E:
+        return {"glyphState", S::WordLength, 0, E::None};
+    case 0x90:
+        return {"BitsRect", S::Raster, 0, E::None};
+    case 0x91:
+        return {"BitsRgn", S::Raster, 0, E::None};
+    case 0x98:
+        return {"PackBitsRect", S::Raster, 0, E::None};
+    case 0x99:
+        return {"PackBitsRgn", S::Raster, 0, E::None};
+    case 0x9A:
+        return {"DirectBitsRect", S::Raster, 0, E::None};
+    case 0x9B:
+        return {"DirectBitsRgn", S::Raster, 0, E::None};
+    case 0xA0:
+        return {"ShortComment", S::Fixed, 2, E::None};
+    case 0xA1:
+        return {"LongComment", S::LongComment, 0, E::None};
+    case 0xFF:
+        return {"OpEndPic", S::End, 0, E::None};
+    case 0x0C00:
+        return {"HeaderOp", S::Fixed, 24, E::None};
+    case 0x8200:
+        return {"CompressedQuickTime", S::LongLength, 0, E::QuickTime};
+    case 0x8201:
+        return {"UncompressedQuickTime", S::LongLength, 0, E::QuickTime};
+    default:
+        break;
+    }
+    if (op <= 0x2F) // 0x24-0x27, 0x2F
+        return {"reserved", S::WordLength, 0, E::Reserved};
+    if (op <= 0xAF) // 0x92-0x97, 0x9C-0x9F, 0xA2-0xAF
+        return {"reserved", S::WordLength, 0, E::Reserved};
+    if (op <= 0xCF)
+        return {"reserved", S::Fixed, 0, E::Reserved};
+    if (op <= 0xFE)
+        return {"reserved", S::LongLength, 0, E::Reserved};
+    if (op <= 0x7FFF)
+        return {"reserved", S::Fixed, 2 * (op >> 8), E::Reserved};
+    if (op <= 0x80FF)
+        return {"reserved", S::Fixed, 0, E::Reserved};
+    return {"reserved", S::LongLength, 0, E::Reserved};
+}
+
+Rect ReadRect(ByteReader& r) {
+    Rect rect;
+    rect.top = r.s16();
+    rect.left = r.s16();
+    rect.bottom = r.s16();
+    rect.right = r.s16();
+    return rect;
+}
+
+// QuickDraw's 16-bit channels, to the nearest 8-bit level.
+uint8_t To8(uint16_t v) {
+    return static_cast<uint8_t>((v * 255u + 32767u) / 65535u);
+}
+
+Rgb ReadRgb(ByteReader& r) {
+    Rgb c;
+    c.r = To8(r.u16());
+    c.g = To8(r.u16());
+    c.b = To8(r.u16());
+    return c;
+}
+
+// The eight colours of the original QuickDraw, named by their plane bits.
+std::optional<Rgb> OldStyleColour(uint32_t value) {
+    switch (value) {
+    case 30:
+        return Rgb{255, 255, 255};
+    case 33:
+        return Rgb{0, 0, 0};
+    case 69:
+        return Rgb{252, 243, 5};
+    case 137:
+        return Rgb{242, 8, 132};
+    case 205:
+        return Rgb{221, 8, 6};
+    case 273:
+        return Rgb{2, 171, 234};
+    case 341:
+        return Rgb{0, 128, 17};
+    case 409:
+        return Rgb{0, 0, 212};
+    default:
+        return std::nullopt;
+    }
+}
+
+// How the pixel rows of a raster opcode are laid out in the file.
+struct RowLayout {
+    bool packed = false;
+    bool countIsWord = false;
+    size_t rawRowBytes = 0; // unpacked rows: bytes per row
+};
+
+RowLayout LayoutOf(const RasterOp& op, uint16_t opcode) {
+    RowLayout l;
+    const bool bitsRect = opcode == 0x90 || opcode == 0x91;
+    l.rawRowBytes = static_cast<size_t>(op.rowBytes);
+    if (bitsRect || op.rowBytes < 8)
+        return l;
+    if (op.pixMap && op.pixelSize == 32 && op.packType == 2) {
+        l.rawRowBytes = static_cast<size_t>(op.bounds.width()) * 3;
+        return l;
+    }
+    if (op.pixMap && op.packType == 1)
+        return l;
+    l.packed = true;
+    l.countIsWord = op.rowBytes > 250;
+    return l;
+}
+
+// Reads a PixMap record as pictures store it (no base address).
+bool ReadPixMap(ByteReader& r, RasterOp& op) {
+    r.u16(); // pmVersion
+    op.packType = r.u16();
+    r.u32(); // packSize
+    op.hRes = r.fixed();
+    r.fixed(); // vRes
+    r.u16();   // pixelType
+    op.pixelSize = r.u16();
+    op.cmpCount = r.u16();
+    r.u16(); // cmpSize
+    r.u32(); // planeBytes
+    r.u32(); // pmTable
+    r.u32(); // pmReserved
+    return !r.failed();
+}
+
+// Reads a colour table into op.colours. With the device flag set the
+// entries are indexed by position, else by their value field.
+bool ReadColourTable(ByteReader& r, RasterOp& op) {
+    r.u32(); // seed
+    const bool device = (r.u16() & 0x8000) != 0;
+    const int count = static_cast<int16_t>(r.u16()) + 1;
+    if (r.failed() || count < 0)
+        return false;
+    const size_t slots = op.pixelSize <= 8 ? size_t{1} << op.pixelSize : 0;
+    op.colours.assign(slots, Rgb{});
+    for (int i = 0; i < count; ++i) {
+        const uint16_t value = r.u16();
+        const Rgb c = ReadRgb(r);
+        if (r.failed())
+            return false;
+        const size_t index = device ? static_cast<size_t>(i) : value;
+        if (index < slots)
+            op.colours[index] = c;
+    }
+    return true;
+}
+
+// Sizes the pixel rows that follow a raster or pattern record.
+bool SkipRows(ByteReader& r, const RowLayout& layout, int rows) {
+    for (int y = 0; y < rows; ++y) {
+        if (!layout.packed) {
+            if (!r.skip(layout.rawRowBytes))
+                return false;
+            continue;
+        }
+        const size_t count = layout.countIsWord ? r.u16() : r.u8();
+        if (!r.skip(count))
+            return false;
+    }
+    return true;
+}
+
+struct Walker {
+    std::span<const uint8_t> bytes;
+    const PictLimits& limits;
+    ParsedPict& out;
+    ByteReader r;
+
+    bool damaged(size_t at, const std::string& why) {
+        out.failure = PictFailure{PictFailureKind::Damaged, at, {}, why};
+        return false;
+    }
+
+    bool readRaster(uint16_t opcode, size_t at, RasterOp& op) {
+        const bool direct = opcode == 0x9A || opcode == 0x9B;
+        const bool withMask = opcode == 0x91 || opcode == 0x99 || opcode == 0x9B;
+        if (direct)
+            r.u32(); // base address, always 0x000000FF
+        const uint16_t rowBytes = r.u16();
+        op.pixMap = direct || (out.header.version >= 2 && (rowBytes & 0x8000) != 0);
+        op.rowBytes = rowBytes & (out.header.version >= 2 ? 0x3FFF : 0x7FFF);
+        op.bounds = ReadRect(r);
+        if (op.pixMap) {
+            if (!ReadPixMap(r, op))
+                return damaged(at, "a pixel map runs past the end of the data");
+            const int ps = op.pixelSize;
+            const bool indexed = ps == 1 || ps == 2 || ps == 4 || ps == 8;
+            if (direct ? ps != 16 && ps != 32 : !indexed)
+                return damaged(at, "a pixel map has " + std::to_string(ps) + "-bit pixels");
+            if (!direct && !ReadColourTable(r, op))
+                return damaged(at, "a colour table runs past the end of the data");
+            if (ps == 16 && op.packType != 1)
+                op.packType = 3;
+            if (ps == 32 && op.packType != 1 && op.packType != 2)
+                op.packType = 4;
+            if (ps == 32 && (op.cmpCount < 3 || op.cmpCount > 4))
+                op.cmpCount = op.cmpCount < 3 ? 3 : 4;
+        }
+        op.src = ReadRect(r);
+        op.dst = ReadRect(r);
+        op.mode = r.u16();
+        if (withMask) {
+            const uint16_t size = r.peek16();
+            auto data = r.take(size);
+            if (r.failed())
+                return damaged(at, "a mask region runs past the end of the data");
+            op.mask = Region::FromData(data);
+            if (!op.mask)
+                return damaged(at, "a mask region is malformed or too complex");
+        }
+        if (r.failed())
+            return damaged(at, "a raster record runs past the end of the data");
+        if (op.bounds.height() < 0 || op.bounds.width() < 0)
+            return damaged(at, "a raster record has upside-down bounds");
+        op.packed = LayoutOf(op, opcode).packed;
+        op.rowLength = LayoutOf(op, opcode).rawRowBytes;
+        op.dataOffset = r.pos();
+        if (!SkipRows(r, LayoutOf(op, opcode), op.bounds.height()))
+            return damaged(at, "pixel rows run past the end of the data");
+        op.dataSize = r.pos() - op.dataOffset;
+        return true;
+    }
+
+    bool skipPixPat(size_t at) {
+        const uint16_t type = r.u16();
+        r.skip(8);
+        if (type == 1) {
+            RasterOp pat;
+            const uint16_t rowBytes = r.u16();
+            pat.pixMap = true;
+            pat.rowBytes = rowBytes & 0x3FFF;
+            pat.bounds = ReadRect(r);
+            ReadPixMap(r, pat);
+            if (pat.pixelSize > 8)
+                pat.pixelSize = 8; // only the table's size matters here
+            if (!ReadColourTable(r, pat))
+                return damaged(at, "a pixel pattern runs past the end of the data");
+            pat.packType = 0;
+            if (pat.bounds.height() < 0 || !SkipRows(r, LayoutOf(pat, 0x98), pat.bounds.height()))
+                return damaged(at, "a pixel pattern runs past the end of the data");
+        } else if (type == 2) {
+            r.skip(6);
+        }
+        if (r.failed())
+            return damaged(at, "a pattern runs past the end of the data");
+        return true;
+    }
+
+    // Reads the data of one opcode into op. False ends the walk.
+    bool readData(uint16_t opcode, size_t at, Operation& op) {
+        const OpcodeInfo info = Info(opcode);
+        const int version = out.header.version;
+        switch (info.size) {
+        case Size::End:
+            op.data = EndOp{};
+            return true;
+        case Size::Raster: {
+            RasterOp raster;
+            if (!readRaster(opcode, at, raster))
+                return false;
+            op.data = std::move(raster);
+            return true;
+        }
+        case Size::Fixed: {
+            int n = info.fixed;
+            if (opcode == 0x11 && version == 1)
+                n = 1;
+            if (!r.has(static_cast<size_t>(n)))
+                break;
+            ByteReader d(r.take(static_cast<size_t>(n)));
+            switch (opcode) {
+            case 0x0C: {
+                OriginOp o;
+                o.dv = d.s16();
+                o.dh = d.s16();
+                op.data = o;
+                return true;
+            }
+            case 0x0E:
+            case 0x0F: {
+                ColourOp c;
+                c.which = opcode == 0x0E ? ColourOp::Fore : ColourOp::Back;
+                auto colour = OldStyleColour(d.u32());
+                c.known = colour.has_value();
+                c.colour = colour.value_or(opcode == 0x0E ? Rgb{0, 0, 0} : Rgb{255, 255, 255});
+                op.data = c;
+                return true;
+            }
+            case 0x1A:
+            case 0x1B:
+            case 0x1F: {
+                ColourOp c;
+                c.which = opcode == 0x1A   ? ColourOp::Fore
+                          : opcode == 0x1B ? ColourOp::Back
+                                           : ColourOp::Operand;
+                c.colour = ReadRgb(d);
+                op.data = c;
+                return true;
+            }
+            case 0xA0: {
+                CommentOp c;
+                c.kind = d.u16();
+                op.data = c;
+                return true;
+            }
+            case 0x0C00:
+                readHeaderOp(d);
+                return true;
+            default:
+                break;
+            }
+            break;
+        }
+        case Size::WordLength:
+            r.skip(r.u16());
+            break;
+        case Size::LongLength:
+            r.skip(r.u32());
+            break;
+        case Size::Shape: {
+            const uint16_t size = r.peek16();
+            if (size < 2)
+                return damaged(at, "a shape has a size below its own size word");
+            auto data = r.take(size);
+            if (opcode == 0x01 && !r.failed()) {
+                auto region = Region::FromData(data);
+                if (!region)
+                    return damaged(at, "a clip region is malformed or too complex");
+                op.data = ClipOp{std::move(*region)};
+                return true;
+            }
+            break;
+        }
+        case Size::LongText:
+            r.skip(4);
+            r.skip(r.u8());
+            break;
+        case Size::DHText:
+            r.skip(1);
+            r.skip(r.u8());
+            break;
+        case Size::DHDVText:
+            r.skip(2);
+            r.skip(r.u8());
+            break;
+        case Size::LongComment: {
+            CommentOp c;
+            c.kind = r.u16();
+            c.size = r.u16();
+            r.skip(c.size);
+            op.data = c;
+            if (r.failed())
+                break;
+            return true;
+        }
+        case Size::PixPat:
+            if (!skipPixPat(at))
+                return false;
+            break;
+        }
+        if (r.failed())
+            return damaged(at, info.name + " runs past the end of the data");
+        switch (info.effect) {
+        case Effect::Vector:
+            op.data = FeatureOp{"vector drawing"};
+            break;
+        case Effect::Text:
+            op.data = FeatureOp{"text"};
+            break;
+        case Effect::QuickTime:
+            op.data = FeatureOp{"QuickTime payload"};
+            break;
+        case Effect::Reserved: {
+            char note[40];
+            std::snprintf(note, sizeof note, "reserved opcode 0x%04X", opcode);
+            op.data = SkipOp{note};
+            break;
+        }
+        case Effect::None:
+            break;
+        }
+        return true;
+    }
+
+    void readHeaderOp(ByteReader& d) {
+        const int16_t kind = d.s16();
+        if (kind != -2)
+            return;
+        d.u16();
+        const double h = d.fixed();
+        const double v = d.fixed();
+        const Rect source = ReadRect(d);
+        out.header.extended = true;
+        if (h > 0 && v > 0 && !source.empty()) {
+            out.header.hRes = h;
+            out.header.vRes = v;
+            out.header.source = source;
+        }
+    }
+
+    void walk() {
+        const size_t start = out.header.start;
+        const bool words = out.header.version >= 2;
+        while (true) {
+            if (words && (r.pos() - start) % 2 != 0)
+                r.skip(1);
+            if (r.left() < (words ? 2u : 1u))
+                return; // the data ends between opcodes: the walk is over
+            if (out.operations.size() >= limits.maxOperations) {
+                out.failure = PictFailure{PictFailureKind::TooLarge,
+                                          r.pos(),
+                                          {},
+                                          "more than " + std::to_string(limits.maxOperations) +
+                                              " operations"};
+                return;
+            }
+            Operation op;
+            op.offset = r.pos();
+            op.opcode = words ? r.u16() : r.u8();
+            const size_t dataStart = r.pos();
+            if (!readData(op.opcode, op.offset, op))
+                return;
+            op.size = r.pos() - dataStart;
+            const bool end = std::holds_alternative<EndOp>(op.data);
+            out.operations.push_back(std::move(op));
+            if (end)
+                return;
+        }
+    }
+};
+
+// A picture starts with its size word, its frame and the version opcode,
+// either at the beginning of the data or after a 512-byte preamble.
+std::optional<PictHeader> FindHeader(std::span<const uint8_t> bytes) {
+    for (size_t start : {size_t{512}, size_t{0}}) {
+        if (bytes.size() < start + 12)
+            continue;
+        const uint8_t* p = bytes.data() + start;
+        int version = 0;
+        if (p[10] == 0x11 && p[11] == 0x01)
+            version = 1;
+        else if (bytes.size() >= start + 14 && p[10] == 0x00 && p[11] == 0x11 && p[12] == 0x02 &&
+                 p[13] == 0xFF)
+            version = 2;
+        if (version == 0)
+            continue;
+        ByteReader r(bytes, start + 2);
+        PictHeader h;
+        h.start = start;
+        h.version = version;
+        h.frame = ReadRect(r);
+        if (h.frame.empty())
+            continue;
+        h.source = h.frame;
+        return h;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+ParsedPict ParsePict(std::span<const uint8_t> bytes, const PictLimits& limits) {
+    ParsedPict out;
+    auto header = FindHeader(bytes);
+    if (!header) {
+        out.failure = PictFailure{PictFailureKind::NotPict,
+                                  0,
+                                  {},
+                                  "no picture frame and version opcode at byte 0 or 512"};
+        return out;
+    }
+    out.header = *header;
+    Walker w{bytes, limits, out, ByteReader(bytes, header->start + 10)};
+    w.walk();
+    return out;
+}
+
+std::string OpcodeName(uint16_t opcode, int /*version*/) {
+    return Info(opcode).name;
+}
+
+} // namespace dravik::pict

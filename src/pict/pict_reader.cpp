@@ -1,0 +1,104 @@
+#include "pict/pict_reader.h"
+
+#include "pict/draw.h"
+#include "pict/operations.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace dravik::pict {
+namespace {
+
+std::string Hex(uint16_t opcode) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", opcode);
+    return text;
+}
+
+std::string RectText(const Rect& r) {
+    return "(" + std::to_string(r.top) + "," + std::to_string(r.left) + "," +
+           std::to_string(r.bottom) + "," + std::to_string(r.right) + ")";
+}
+
+} // namespace
+
+PictResult ReadPict(std::span<const uint8_t> bytes, const PictLimits& limits) {
+    PictResult result;
+    ParsedPict parsed = ParsePict(bytes, limits);
+    if (parsed.failure) {
+        result.failure = *parsed.failure;
+        return result;
+    }
+    // Drawing only part of a picture would make it look worse than another
+    // loader may: anything this reader lacks hands the whole file on.
+    std::vector<std::string> features;
+    size_t firstAt = 0;
+    for (const Operation& op : parsed.operations) {
+        if (const auto* f = std::get_if<FeatureOp>(&op.data)) {
+            if (features.empty())
+                firstAt = op.offset;
+            if (std::find(features.begin(), features.end(), f->feature) == features.end())
+                features.push_back(f->feature);
+        }
+    }
+    if (!features.empty()) {
+        std::string list;
+        for (const std::string& f : features)
+            list += (list.empty() ? "" : ", ") + f;
+        result.failure = PictFailure{PictFailureKind::NeedsFeature, firstAt, features.front(),
+                                     "the picture holds " + list};
+        return result;
+    }
+    const CanvasGeometry geometry = ChooseGeometry(parsed.header, limits.maxCanvasPixels);
+    DrawOutcome drawn = DrawOperations(parsed, bytes, geometry);
+    result.skipped = std::move(drawn.skipped);
+    if (!drawn.drewSomething) {
+        result.failure =
+            PictFailure{PictFailureKind::Empty, bytes.size(), {}, "the picture draws nothing"};
+        return result;
+    }
+    result.picture = std::move(drawn.picture);
+    return result;
+}
+
+std::string DescribeOperation(const Operation& op, int version) {
+    std::string line = std::to_string(op.offset) + " " + Hex(op.opcode) + " " +
+                       OpcodeName(op.opcode, version) + " (" + std::to_string(op.size) + " bytes)";
+    std::visit(
+        [&](const auto& d) {
+            using T = std::decay_t<decltype(d)>;
+            if constexpr (std::is_same_v<T, ClipOp>) {
+                line += " bounds " + RectText(d.region.bounds()) +
+                        (d.region.isRectangular() ? " rectangular" : "");
+            } else if constexpr (std::is_same_v<T, OriginOp>) {
+                line += " dh " + std::to_string(d.dh) + " dv " + std::to_string(d.dv);
+            } else if constexpr (std::is_same_v<T, ColourOp>) {
+                line += " rgb " + std::to_string(d.colour.r) + "," + std::to_string(d.colour.g) +
+                        "," + std::to_string(d.colour.b) + (d.known ? "" : " (unknown)");
+            } else if constexpr (std::is_same_v<T, RasterOp>) {
+                line += std::string(d.pixMap ? " pixmap " : " bitmap ") +
+                        std::to_string(d.pixMap ? d.pixelSize : 1) + "-bit";
+                if (d.pixMap)
+                    line += " packType " + std::to_string(d.packType) + " cmpCount " +
+                            std::to_string(d.cmpCount) + " colours " +
+                            std::to_string(d.colours.size());
+                line += " rowBytes " + std::to_string(d.rowBytes) +
+                        (d.packed ? " packed" : " unpacked") + " bounds " + RectText(d.bounds) +
+                        " src " + RectText(d.src) + " dst " + RectText(d.dst) + " mode " +
+                        std::to_string(d.mode);
+                if (d.mask)
+                    line += " mask " + RectText(d.mask->bounds());
+            } else if constexpr (std::is_same_v<T, CommentOp>) {
+                line += " kind " + std::to_string(d.kind) + " size " + std::to_string(d.size);
+            } else if constexpr (std::is_same_v<T, FeatureOp>) {
+                line += " [needs " + d.feature + "]";
+            } else if constexpr (std::is_same_v<T, SkipOp>) {
+                if (!d.note.empty())
+                    line += " [" + d.note + "]";
+            }
+        },
+        op.data);
+    return line;
+}
+
+} // namespace dravik::pict
