@@ -20,6 +20,10 @@ struct PictLimits {
     // No picture needs more operations than this; a file that walks past it
     // is answered "too large" rather than read for ever.
     size_t maxOperations = 4'000'000;
+    // Drawing shapes costs about one unit per pixel and per span touched; a
+    // picture of thousands of canvas-sized shapes is answered "too large"
+    // rather than drawn for minutes.
+    int64_t maxDrawingWork = 4'000'000'000;
 };
 
 // The picture as drawn: rows top first, three bytes (R, G, B) per pixel.
