@@ -4,6 +4,7 @@
 #include "engine/file_timestamp.h"
 #include "engine/signatures.h"
 #include "inputs/session.h"
+#include "platform/console.h"
 
 #include <chrono>
 #include <string>
@@ -50,6 +51,10 @@ void ConversionWorker(ConversionJob& job) {
             if (report != nullptr)
                 report->printLine("[OK] Saving As: " + state.currentOutput);
             ++converted;
+            // A picture converted without part of it still counts, but the
+            // user hears what is missing.
+            if (!job.run.partialNote.empty())
+                PrintErrorLine("dravik: " + entry.path + ": " + job.run.partialNote);
             auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
                                std::chrono::steady_clock::now() - start)
                                .count();

@@ -77,6 +77,7 @@ PictResult ReadPict(std::span<const uint8_t> bytes, const PictLimits& limits) {
         return result;
     }
     result.picture = std::move(drawn.picture);
+    result.textLeftOut = hasText;
     return result;
 }
 

@@ -55,6 +55,9 @@ struct PictResult {
     // Content that was passed over while drawing (reserved opcodes, unknown
     // transfer modes drawn as srcCopy, ...), one line each.
     std::vector<std::string> skipped;
+    // The picture holds text, which this reader does not draw yet: the
+    // picture came out without it.
+    bool textLeftOut = false;
 };
 
 PictResult ReadPict(std::span<const uint8_t> bytes, const PictLimits& limits = {});
