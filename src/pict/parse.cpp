@@ -512,8 +512,11 @@ struct Walker {
             int n = info.fixed;
             if (opcode == 0x11 && version == 1)
                 n = 1;
-            if (!r.has(static_cast<size_t>(n)))
+            if (!r.has(static_cast<size_t>(n))) {
+                if (info.effect == Effect::Vector)
+                    return damaged(at, info.name + " runs past the end of the data");
                 break;
+            }
             ByteReader d(r.take(static_cast<size_t>(n)));
             if (auto shape = ShapeVerb(opcode)) {
                 if (!shape->same)
@@ -665,8 +668,7 @@ struct Walker {
         if (r.failed())
             return damaged(at, info.name + " runs past the end of the data");
         switch (info.effect) {
-        case Effect::Vector:
-            op.data = FeatureOp{"vector drawing"};
+        case Effect::Vector: // every drawing opcode returned its operation above
             break;
         case Effect::Text:
             op.data = FeatureOp{kTextFeature};
