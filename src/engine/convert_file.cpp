@@ -201,6 +201,8 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
                 pict::ReadPict({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
             if (result.picture) {
                 bitmap = BitmapFromPicture(*result.picture);
+                if (bitmap && result.textLeftOut)
+                    run.partialNote = GetText("Picture", "Text not drawn");
                 if (bitmap)
                     return bitmap;
                 failure.kind = pict::PictFailureKind::TooLarge; // no memory for the hand-over
@@ -237,6 +239,7 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
 
 bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run) {
     run.failureReason.clear();
+    run.partialNote.clear();
     Bitmap bitmap = LoadPicture(state.currentInput, run);
     const int loadedWidth = static_cast<int>(bitmap.width());
     const int loadedHeight = static_cast<int>(bitmap.height());

@@ -24,11 +24,13 @@ struct DrawOutcome {
     PictPicture picture;
     bool drewSomething = false;
     std::vector<std::string> skipped;
+    bool overBudget = false; // drawing stopped: the shapes cost more than maxWork
 };
 
 // Draws every operation onto a white canvas. The raster operations read
 // their rows from `bytes`, the data the operations were parsed from.
+// Content the reader does not draw (FeatureOp) is passed over and noted.
 DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> bytes,
-                           const CanvasGeometry& geometry);
+                           const CanvasGeometry& geometry, int64_t maxWork = INT64_MAX);
 
 } // namespace dravik::pict
