@@ -202,7 +202,7 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
             if (result.picture) {
                 bitmap = BitmapFromPicture(*result.picture);
                 if (bitmap && result.textLeftOut)
-                    run.partialNote = GetText("Picture", "Text not drawn");
+                    run.partialNote = GetText("Console", "Text not drawn");
                 if (bitmap)
                     return bitmap;
                 failure.kind = pict::PictFailureKind::TooLarge; // no memory for the hand-over
