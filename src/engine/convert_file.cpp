@@ -114,6 +114,8 @@ std::string ReasonFor(const pict::PictFailure& failure) {
         return SubstituteArgs(GetText("Picture", "Picture needs feature"), failure.feature);
     case K::Empty:
         return GetText("Picture", "Empty picture");
+    case K::UnsupportedCodec:
+        return SubstituteArgs(GetText("Picture", "Unsupported QuickTime codec"), failure.codec);
     }
     return {};
 }
@@ -195,9 +197,10 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
     // A file that is no PICT at all may be another format the helpers know;
     // a PICT we cannot draw (yet) may still be drawn by them, but only a
     // picture with something in it counts: they give blank pictures for
-    // the drawings they skip.
-    if (failure.kind == K::NotPict || failure.kind == K::Damaged ||
-        failure.kind == K::NeedsFeature) {
+    // the drawings they skip. Nor do they read QuickTime images: they would
+    // draw the notice that stands in for one.
+    if (!failure.noHandOver && (failure.kind == K::NotPict || failure.kind == K::Damaged ||
+                                failure.kind == K::NeedsFeature)) {
         Bitmap bitmap = LoadThroughHelpers(inputPath, run);
         if (bitmap && (failure.kind == K::NotPict || !IsBlankBitmap(bitmap)))
             return bitmap;

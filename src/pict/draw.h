@@ -24,11 +24,15 @@ struct DrawOutcome {
     PictPicture picture;
     bool drewSomething = false;
     std::vector<std::string> skipped;
+    // A QuickTime image could not be decoded: the picture is not drawn.
+    std::optional<PictFailure> failure;
 };
 
 // Draws every operation onto a white canvas. The raster operations read
 // their rows from `bytes`, the data the operations were parsed from.
+// QuickTime images larger than maxImagePixels are not decoded.
 DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> bytes,
-                           const CanvasGeometry& geometry);
+                           const CanvasGeometry& geometry,
+                           int64_t maxImagePixels = PictLimits{}.maxCanvasPixels);
 
 } // namespace dravik::pict

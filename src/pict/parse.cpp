@@ -3,7 +3,9 @@
 // knows nothing about is stepped over rather than derailing the walk.
 #include "pict/byte_reader.h"
 #include "pict/operations.h"
+#include "pict/quicktime.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace dravik::pict {
@@ -313,6 +315,7 @@ struct Walker {
     const PictLimits& limits;
     ParsedPict& out;
     ByteReader r;
+    bool afterQuickTime = false; // a QuickTime image came earlier
 
     bool damaged(size_t at, const std::string& why) {
         out.failure = PictFailure{PictFailureKind::Damaged, at, {}, why};
@@ -454,6 +457,17 @@ struct Walker {
             case 0x0C00:
                 readHeaderOp(d);
                 return true;
+            case 0x07:
+                // After a QuickTime image, a pen height of 0x00AE announces
+                // the fallback for machines without QuickTime (the
+                // "QuickTime and a ... decompressor" notice): the pen width
+                // is the number of its bytes, which are passed over.
+                if (afterQuickTime && d.u16() == 0x00AE) {
+                    r.skip(std::min<size_t>(d.u16(), r.left()));
+                    op.data = SkipOp{};
+                    return true;
+                }
+                break;
             default:
                 break;
             }
@@ -462,9 +476,14 @@ struct Walker {
         case Size::WordLength:
             r.skip(r.u16());
             break;
-        case Size::LongLength:
-            r.skip(r.u32());
+        case Size::LongLength: {
+            const uint32_t length = r.u32();
+            const size_t base = r.pos();
+            auto data = r.take(length);
+            if (info.effect == Effect::QuickTime && !r.failed())
+                return readQuickTime(opcode, at, data, base, op);
             break;
+        }
         case Size::Shape: {
             const uint16_t size = r.peek16();
             if (size < 2)
@@ -515,8 +534,7 @@ struct Walker {
         case Effect::Text:
             op.data = FeatureOp{"text"};
             break;
-        case Effect::QuickTime:
-            op.data = FeatureOp{"QuickTime payload"};
+        case Effect::QuickTime: // readQuickTime has read it
             break;
         case Effect::Reserved: {
             char note[40];
@@ -527,6 +545,24 @@ struct Walker {
         case Effect::None:
             break;
         }
+        return true;
+    }
+
+    bool readQuickTime(uint16_t opcode, size_t at, std::span<const uint8_t> data, size_t base,
+                       Operation& op) {
+        QuickTimeOp qt;
+        std::string why;
+        bool tooLarge = false;
+        if (!ParseQuickTime(data, base, opcode == 0x8200, limits.maxCanvasPixels, qt, why,
+                            tooLarge)) {
+            out.failure = PictFailure{
+                tooLarge ? PictFailureKind::TooLarge : PictFailureKind::Damaged, at, {}, why};
+            out.failure->codec = qt.codec;
+            out.failure->noHandOver = true;
+            return false;
+        }
+        afterQuickTime = true;
+        op.data = std::move(qt);
         return true;
     }
 
