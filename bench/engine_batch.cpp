@@ -17,9 +17,9 @@
 // makes the batch-to-batch difference noisy.
 
 #include "engine/convert_file.h"
-#include "engine/overlays.h"
+#include "engine/overlays/overlays.h"
+#include "engine/overlays/watermark_font.h"
 #include "engine/save_flags.h"
-#include "engine/watermark_font.h"
 #include "inputs/session.h"
 #include "platform/paths.h"
 

@@ -9,10 +9,12 @@
 #include "platform/instance_lock.h"
 #include "platform/local_time.h"
 #include "platform/paths.h"
+#include "platform/stop_signals.h"
 #include "settings/product.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 #include "ui/window_mode.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -57,6 +59,10 @@ int main(int argc, char** argv) {
     };
 
     runtime.commandLineRun = [&](bool quiet) {
+        // From here on Ctrl+C, kill, a closed terminal or a closed pipe stop
+        // the run in order: helpers killed, temp folder removed, outputs
+        // already written kept, exit code 128 + the signal.
+        InstallStopSignals({SIGINT, SIGTERM, SIGHUP, SIGPIPE});
         bool progressLine = !quiet && TerminalProgress::StderrIsTerminal();
         CommandLineBatch batch{settings, state, session, console, quiet, progressLine, {}};
         return RunCommandLineBatch(batch);
@@ -70,7 +76,7 @@ int main(int argc, char** argv) {
         PrintErrorLine(kNoDisplay);
         return kExitError;
     }
-    WindowModeParts parts{settings, state, session, runtime.defaults, title,
-                          [&lock] { lock.release(); }};
+    WindowModeParts parts{settings,         state, session,
+                          runtime.defaults, title, [&lock] { lock.release(); }};
     return RunWindowMode(argc, argv, parts);
 }

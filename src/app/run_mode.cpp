@@ -4,8 +4,9 @@
 #include "batch/exit_codes.h"
 #include "batch/option_scan.h"
 #include "engine/format_tables.h"
+#include "platform/stop_signals.h"
 #include "settings/product.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 namespace dravik {
 
@@ -46,6 +47,13 @@ RunModeResult SelectRunMode(const std::vector<std::string>& params, Runtime& rt)
     }
     if (rt.state.inputGiven == 0)
         return {true, kExitSuccess};
+    // Lenient reading stays, but a slip in a run is named: after the scan, so
+    // that a -q anywhere on the line silences it. (A window opened for a
+    // file path has nothing to say about it.)
+    if (!scan.quiet) {
+        for (const std::string& warning : scan.warnings)
+            PrintErrorLine(warning);
+    }
 
     if (!scan.quiet) {
         rt.console.printLine(MakeTitleText(kProgramTitle, kProgramVersion));
@@ -54,7 +62,8 @@ RunModeResult SelectRunMode(const std::vector<std::string>& params, Runtime& rt)
         rt.console.printLine(" ");
     }
     int code = rt.commandLineRun ? rt.commandLineRun(scan.quiet) : kExitSuccess;
-    if (scan.pause) {
+    // Whoever stopped the run with a signal is not waiting for a key prompt.
+    if (scan.pause && CaughtStopSignal() == 0) {
         rt.console.printLine(kPressAnyKey);
         rt.console.waitForKey();
     }

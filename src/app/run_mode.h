@@ -1,3 +1,6 @@
+// dravik_app: main(), the choice between the window and the command-line run, and the PICT
+// decoder helper's main(). The top of the tree: no library includes app/.
+//
 // Deciding, from the parameters, which mode the process runs in.
 #pragma once
 

@@ -2,7 +2,7 @@
 
 #include "inputs/session.h"
 #include "settings/settings.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 namespace dravik {
 namespace {

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "engine/convert_file.h"
-#include "engine/overlays.h"
-#include "engine/watermark_font.h"
+#include "engine/overlays/overlays.h"
+#include "engine/overlays/watermark_font.h"
 #include "settings/app_state.h"
 #include "settings/settings.h"
 

@@ -7,18 +7,22 @@
 #include "batch/settings_echo.h"
 #include "batch/terminal_progress.h"
 #include "engine/convert_file.h"
+#include "engine/overlays/watermark_font.h"
 #include "engine/save_flags.h"
-#include "engine/watermark_font.h"
 #include "inputs/add_inputs.h"
 #include "inputs/list_file.h"
 #include "inputs/list_workers.h"
 #include "platform/paths.h"
-#include "ui/language_table.h"
+#include "platform/stop_signals.h"
+#include "platform/temp_folder.h"
+#include "texts/language_table.h"
 
+#include <cerrno>
+#include <cstring>
 #include <optional>
-#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace dravik {
 
@@ -27,12 +31,12 @@ namespace {
 constexpr const char* kError = "Error: ";
 
 bool IsDirectory(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool IsNonEmptyFile(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
 }
 
@@ -53,20 +57,37 @@ std::string CurrentFolder() {
     return WithTrailingSlash(folder);
 }
 
+// Why a path is no folder or no usable input file, for the stderr line.
+std::string WhyNotFolder(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return std::strerror(errno);
+    return std::strerror(ENOTDIR);
+}
+
+std::string WhyNotInputFile(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return std::strerror(errno);
+    if (S_ISDIR(st.st_mode))
+        return std::strerror(EISDIR);
+    return GetText("Console", "Empty file");
+}
+
 std::string FolderOf(const std::string& path) {
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 class Run {
-public:
+  public:
     explicit Run(CommandLineBatch& batch)
         : b_(batch), state_(batch.state), out_(batch.console, batch.progressLine),
           debug_(batch.state.runModeTag == "DEBUG") {}
 
     int go();
 
-private:
+  private:
     void say(const std::string& line) {
         if (!b_.quiet)
             out_.printLine(line);
@@ -79,11 +100,22 @@ private:
         out_.printLine(kError + message);
         return kExitError;
     }
+    // A check that ends the run says, besides its error line, why.
+    int fail(const std::string& message, const std::string& subject, const std::string& why) {
+        notice(subject, why);
+        return fail(message);
+    }
+    // "dravik: <subject>: <text>" on stderr.
+    void notice(const std::string& subject, const std::string& text) {
+        if (!b_.quiet)
+            out_.printNotice(FillArgs(GetText("Console", "Notice"), subject, text));
+    }
     std::string workingFolder() const {
         return b_.workingFolder.empty() ? CurrentFolder() : WithTrailingSlash(b_.workingFolder);
     }
     int64_t import();
     int stopped(bool nothingImported);
+    int interrupted(int64_t converted, int64_t imported);
 
     CommandLineBatch& b_;
     AppState& state_;
@@ -101,13 +133,14 @@ int Run::go() {
         state_.inputFile = state_.inputPath;
         state_.inputPath.clear();
         if (!IsNonEmptyFile(state_.inputFile))
-            return fail("Invalid input file");
+            return fail("Invalid input file", state_.inputFile, WhyNotInputFile(state_.inputFile));
     } else {
         inputFolder = CompleteFolder(state_.inputPath, workingFolder(), state_.programFolder);
         if (inputFolder.empty())
-            return fail("Incorrect input folder");
+            return fail("Incorrect input folder", state_.inputPath,
+                        GetText("Console", "Folder above"));
         if (!IsDirectory(inputFolder))
-            return fail("Invalid input folder");
+            return fail("Invalid input folder", inputFolder, WhyNotFolder(inputFolder));
         state_.inputPath = inputFolder;
     }
 
@@ -115,11 +148,12 @@ int Run::go() {
     if (output.empty())
         output = inputFolder.empty() ? FolderOf(state_.inputFile) : inputFolder;
     debug("Output: " + output);
+    const std::string givenOutput = output;
     output = CompleteFolder(output, workingFolder(), state_.programFolder);
     if (output.empty())
-        return fail("Incorrect output folder");
+        return fail("Incorrect output folder", givenOutput, GetText("Console", "Folder above"));
     if (!IsDirectory(output))
-        return fail("Invalid output folder");
+        return fail("Invalid output folder", output, WhyNotFolder(output));
     state_.cliOutputFolder = output;
     state_.outputFolder = output;
 
@@ -156,18 +190,33 @@ int Run::go() {
     if (!PrepareOutputFormat(state_.conversionExtension, settings, state_))
         return fail("Invalid conversion type");
 
+    // The helpers' private folder; without one no file could be read, so
+    // the run ends here rather than fail every file.
+    BatchTools tools(settings, state_, std::move(font));
+    const PrivateTempFolder& temp = tools.run().tempFolder();
+    if (!temp.ok())
+        return fail(GetText("Console", "No temp folder"), temp.failedFolder(),
+                    std::strerror(temp.error()));
+
     int64_t imported = import();
+    if (CaughtStopSignal() != 0)
+        return interrupted(0, imported);
     if (imported == 0)
         return stopped(true);
 
     say(GetText("General", "Converting"));
-    BatchTools tools(settings, state_, std::move(font));
     progress_.reset();
     progress_.clearCount();
-    ConversionJob job{settings, state_, b_.session.inputs, tools.run(), progress_, &out_};
+    ConversionJob job{settings, state_, b_.session.inputs, tools.run(), progress_, &out_, {}};
+    job.notice = [this](const std::string& line) {
+        if (!b_.quiet)
+            out_.printNotice(line);
+    };
     out_.runWorker([&] { ConversionWorker(job); }, progress_,
                    static_cast<int64_t>(b_.session.inputs.size()), true);
     int64_t converted = progress_.snapshot().count;
+    if (CaughtStopSignal() != 0)
+        return interrupted(converted, imported);
     if (converted == 0)
         return stopped(false);
     say(GetText("Msg", "Conversion complete"));
@@ -201,6 +250,15 @@ int64_t Run::import() {
     return count;
 }
 
+// Ended by a signal: what was written stays, the helpers are gone and the
+// temp folder goes as the tools do. Shells expect 128 + the signal number.
+int Run::interrupted(int64_t converted, int64_t imported) {
+    out_.printLine(GetText("Msg", "Conversion is not complete"));
+    say(SubstituteArgs(GetText("Msg", "Files converted"), std::to_string(converted),
+                       std::to_string(imported)));
+    return kExitSignalBase + CaughtStopSignal();
+}
+
 int Run::stopped(bool nothingImported) {
     out_.printLine(GetText("Msg", "Conversion is not complete"));
     if (nothingImported)
@@ -225,6 +283,8 @@ std::string CompleteFolder(const std::string& folder, const std::string& working
     return WithTrailingSlash(programFolder + relative);
 }
 
-int RunCommandLineBatch(CommandLineBatch& batch) { return Run(batch).go(); }
+int RunCommandLineBatch(CommandLineBatch& batch) {
+    return Run(batch).go();
+}
 
 } // namespace dravik

@@ -1,3 +1,6 @@
+// dravik_batch: options and profiles, the command-line run, the conversion worker the window
+// shares, the output-folder history. Builds on inputs, engine, overlays and texts; never on Qt.
+//
 // The batch a command line asks for: checks, import, conversion, summary.
 #pragma once
 

@@ -4,9 +4,12 @@
 #include "engine/file_timestamp.h"
 #include "engine/signatures.h"
 #include "inputs/session.h"
+#include "platform/stop_signals.h"
+#include "texts/language_table.h"
 
 #include <chrono>
 #include <string>
+#include <unordered_map>
 
 namespace dravik {
 
@@ -19,8 +22,18 @@ bool ConvertOne(ConversionJob& job) {
         return ConvertFile(job.settings, job.state, job.run);
     } catch (const std::exception&) {
         // Running out of memory on one picture must not end the batch.
+        job.run.failureReason = GetText("Console", "Out of memory");
         return false;
     }
+}
+
+bool Stopping(const ConversionJob& job) {
+    return !job.progress.keepRunning() || CaughtStopSignal() != 0;
+}
+
+void Notice(const ConversionJob& job, const std::string& subject, const std::string& text) {
+    if (job.notice)
+        job.notice(FillArgs(GetText("Console", "Notice"), subject, text));
 }
 
 } // namespace
@@ -31,9 +44,12 @@ void ConversionWorker(ConversionJob& job) {
     int64_t converted = 0;
     int64_t n = 0;
     int64_t lastDuration = 0;
+    // Outputs written by this batch and the input each came from: a later
+    // file that lands on one of them is worth a word.
+    std::unordered_map<std::string, std::string> written;
     for (const InputEntry& entry : job.inputs.entries()) {
         job.progress.passGate();
-        if (!job.progress.keepRunning())
+        if (Stopping(job))
             break;
         ++n;
         state.currentInput = entry.path;
@@ -57,10 +73,23 @@ void ConversionWorker(ConversionJob& job) {
             state.randomNumber = NewRandomNumber();
             ++state.fileCounter;
             ApplyFileTimestamp(entry.path, state.currentOutput, job.settings);
+            auto [earlier, first] = written.try_emplace(state.currentOutput, entry.path);
+            if (!first) {
+                Notice(job, state.currentOutput,
+                       FillArgs(GetText("Console", "Overwrites"), earlier->second));
+                earlier->second = entry.path;
+            }
         } else {
             lastDuration = 0;
+            // The helper was killed because the batch is ending; the file is
+            // not at fault.
+            if (CaughtStopSignal() != 0)
+                break;
             if (report != nullptr)
                 report->printLine("[ERROR] Unable to convert the file!");
+            const std::string& reason = job.run.failureReason;
+            Notice(job, entry.path,
+                   reason.empty() ? GetText("Console", "Conversion failed") : reason);
         }
     }
     job.progress.begin(n, state.currentInput, lastDuration);

@@ -9,6 +9,9 @@
 #include "settings/app_state.h"
 #include "settings/settings.h"
 
+#include <functional>
+#include <string>
+
 namespace dravik {
 
 struct ConversionJob {
@@ -19,11 +22,15 @@ struct ConversionJob {
     ProgressState& progress;
     // Where a detailed command-line run reports each file; null for none.
     Console* report = nullptr;
+    // Receives the lines that explain a file: why it failed, or that its
+    // output replaced one written earlier in the same batch. Empty for none.
+    std::function<void(const std::string&)> notice;
 };
 
-// Converts every entry in list order while the keep-running flag is set,
-// waiting at the pause gate before each one. Leaves the number converted in
-// the progress count.
+// Converts every entry in list order while the keep-running flag is set and
+// no stop signal has been caught, waiting at the pause gate before each one.
+// Leaves the number converted in the progress count. A file cut short by a
+// stop signal is neither counted nor explained.
 void ConversionWorker(ConversionJob& job);
 
 } // namespace dravik

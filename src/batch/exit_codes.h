@@ -9,6 +9,7 @@ enum ExitCode : int {
     kExitStopped = 2,         // the run ended with "Conversion stopped"
     kExitPartial = 3,         // some but not all files converted
     kExitAnotherInstance = 4, // another instance holds the guard
+    kExitSignalBase = 128,    // plus the number of the signal that stopped the run
 };
 
 } // namespace dravik

@@ -5,6 +5,9 @@
 #include "settings/number_text.h"
 #include "settings/settings_schema.h"
 #include "settings/tokens.h"
+#include "texts/language_table.h"
+
+#include <cstdio>
 
 namespace dravik {
 namespace {
@@ -12,7 +15,9 @@ namespace {
 constexpr const char* kIncorrectParameters = "Incorrect number of parameters";
 constexpr const char* kInvalidProfile = "Invalid profile file";
 
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
 
 std::string StripQuotes(std::string value) {
     size_t begin = value.find_first_not_of('"');
@@ -22,9 +27,58 @@ std::string StripQuotes(std::string value) {
     return value.substr(begin, end - begin + 1);
 }
 
+// The token an unknown value falls back to, for the warning. The compression
+// set is shared by several formats; the option's name says which.
+std::string FirstToken(const OptionSpec& option) {
+    std::string name = option.name;
+    size_t end = name.find('-', 2);
+    std::string format = name.substr(2, end == std::string::npos ? end : end - 2);
+    std::string token = IndexToToken(option.tokenSet, 0, format);
+    return token.empty() && !TokenSet(option.tokenSet).empty() ? TokenSet(option.tokenSet)[0].token
+                                                               : token;
+}
+
+std::string ValueWarning(const std::string& shownName, const std::string& text) {
+    return FillArgs(GetText("Console", "Notice"), shownName, text);
+}
+
+// What a value read leniently turned into, when that is not what was
+// written: an unknown token, or a number with something after its digits.
+std::string LenientValueWarning(const OptionSpec& option, const std::string& value,
+                                const std::string& shownName) {
+    std::string trimmed = TrimBlanks(value);
+    if (trimmed.empty())
+        return {};
+    switch (option.kind) {
+    case OptionKind::Integer:
+        if (!IsWholeInteger(trimmed))
+            return ValueWarning(shownName, FillArgs(GetText("Console", "Not a number"), trimmed,
+                                                    std::to_string(ReadInteger(trimmed))));
+        break;
+    case OptionKind::Float:
+        if (!IsWholeFloat(trimmed)) {
+            char taken[32];
+            std::snprintf(taken, sizeof taken, "%g", ReadFloat(trimmed));
+            return ValueWarning(shownName,
+                                FillArgs(GetText("Console", "Not a number"), trimmed, taken));
+        }
+        break;
+    case OptionKind::Token:
+        if (!IsToken(trimmed, option.tokenSet))
+            return ValueWarning(shownName, FillArgs(GetText("Console", "Unknown value"), trimmed,
+                                                    FirstToken(option)));
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
 // Stores an option's value into its setting and switches on what it
-// switches on. The value is already through the quote handling.
-void ApplyToSettings(const OptionSpec& option, const std::string& value, Settings& settings) {
+// switches on. The value is already through the quote handling. Returns a
+// warning when the value was not taken as written.
+std::string ApplyToSettings(const OptionSpec& option, const std::string& value, Settings& settings,
+                            const std::string& shownName) {
     if (option.group != nullptr) {
         const SettingField* field = FindSetting(option.group, option.key);
         if (field != nullptr) {
@@ -55,6 +109,7 @@ void ApplyToSettings(const OptionSpec& option, const std::string& value, Setting
         if (const SettingField* on = FindSetting(option.onGroup, option.onKey))
             AssignFieldInt(*on, settings, option.onValue);
     }
+    return LenientValueWarning(option, value, shownName);
 }
 
 } // namespace
@@ -101,13 +156,25 @@ std::string OptionValue(const std::vector<std::string>& params, size_t i) {
 ScanResult ScanOptions(const std::vector<std::string>& params, Settings& settings,
                        AppState& state) {
     ScanResult result;
+    // A bare word right after an unknown option is most likely its value:
+    // one warning is enough for one slip.
+    bool afterUnknown = false;
     for (size_t i = 0; i < params.size(); ++i) {
         std::string name = OptionName(params, i);
-        if (name.empty())
+        const std::string written = TrimBlanks(params[i]);
+        if (name.empty()) {
+            if (!afterUnknown && !written.empty())
+                result.warnings.push_back(
+                    FillArgs(GetText("Console", "Unknown parameter"), written));
+            afterUnknown = false;
             continue;
+        }
         const OptionSpec* option = FindOption(name.c_str());
-        if (option == nullptr)
+        afterUnknown = option == nullptr;
+        if (option == nullptr) {
+            result.warnings.push_back(FillArgs(GetText("Console", "Unknown option"), written));
             continue;
+        }
 
         std::string value;
         if (option->kind != OptionKind::Switch) {
@@ -149,9 +216,13 @@ ScanResult ScanOptions(const std::vector<std::string>& params, Settings& setting
         }
 
         switch (option->action) {
-        case OptionAction::Setting:
-            ApplyToSettings(*option, value, settings);
+        case OptionAction::Setting: {
+            std::string warning =
+                ApplyToSettings(*option, value, settings, written.substr(0, written.find('=')));
+            if (!warning.empty())
+                result.warnings.push_back(warning);
             break;
+        }
         case OptionAction::Input:
             state.inputPath = value;
             state.inputGiven = 1;
@@ -163,7 +234,7 @@ ScanResult ScanOptions(const std::vector<std::string>& params, Settings& setting
             state.conversionExtension = value;
             break;
         case OptionAction::Profile:
-            if (!LoadProfile(value, settings)) {
+            if (!LoadProfile(value, settings, &result.warnings)) {
                 result.error = kInvalidProfile;
                 return result;
             }
@@ -182,7 +253,7 @@ ScanResult ScanOptions(const std::vector<std::string>& params, Settings& setting
     return result;
 }
 
-bool LoadProfile(const std::string& path, Settings& settings) {
+bool LoadProfile(const std::string& path, Settings& settings, std::vector<std::string>* warnings) {
     std::optional<IniFile> file = IniFile::Open(path);
     if (!file)
         return false;
@@ -199,7 +270,9 @@ bool LoadProfile(const std::string& path, Settings& settings) {
             bool isMask = option->group != nullptr && std::string(option->key) == "Filename Mask";
             value = isMask ? StripQuotes(value) : TrimBlanks(value);
         }
-        ApplyToSettings(*option, value, settings);
+        std::string warning = ApplyToSettings(*option, value, settings, TrimBlanks(entry.first));
+        if (warnings != nullptr && !warning.empty())
+            warnings->push_back(warning);
     }
     return true;
 }

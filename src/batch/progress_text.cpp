@@ -56,4 +56,16 @@ int64_t RemainingMilliseconds(int64_t lastDurationMs, int64_t total, int64_t ind
     return lastDurationMs * (total - index + 1);
 }
 
+int64_t MeanRemainingMilliseconds(int64_t beforeMs, int64_t inWorkMs, int64_t total,
+                                  int64_t index) {
+    const int64_t finished = index - 1;
+    if (finished <= 0 || index > total || beforeMs <= 0)
+        return 0;
+    const int64_t mean = beforeMs / finished;
+    // The file in work is expected to take the mean too; one that runs over
+    // adds nothing, the files after it still count in full.
+    const int64_t current = mean > inWorkMs ? mean - inWorkMs : 0;
+    return mean * (total - index) + current;
+}
+
 } // namespace dravik

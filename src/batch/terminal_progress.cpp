@@ -1,7 +1,8 @@
 #include "batch/terminal_progress.h"
 
 #include "batch/progress_text.h"
-#include "ui/language_table.h"
+#include "platform/stop_signals.h"
+#include "texts/language_table.h"
 
 #include <atomic>
 #include <chrono>
@@ -51,20 +52,21 @@ std::string Printable(const std::string& text) {
 TerminalProgress::TerminalProgress(Console& report, bool enabled)
     : report_(report), enabled_(enabled) {}
 
-bool TerminalProgress::StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+bool TerminalProgress::StderrIsTerminal() {
+    return isatty(STDERR_FILENO) == 1;
+}
 
 std::string TerminalProgress::Compose(const ProgressSnapshot& snapshot, int64_t total,
-                                      bool estimate, int columns) {
+                                      std::optional<int64_t> remainingMs, int columns) {
     int64_t done = snapshot.index;
     int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
-    std::string head = std::to_string(done) + "/" + std::to_string(total) + " " +
-                       std::to_string(percent) + "%";
+    std::string head =
+        std::to_string(done) + "/" + std::to_string(total) + " " + std::to_string(percent) + "%";
     std::string tail;
-    if (estimate && total >= kEstimateFrom) {
-        int64_t remaining = RemainingMilliseconds(snapshot.lastDurationMs, total, snapshot.index);
+    if (remainingMs && total >= kEstimateFrom) {
         tail = "  " + SubstituteArgs(GetText("Dialog", "Time Remaining"),
-                                     remaining > 0 ? FormatDuration(remaining)
-                                                   : GetText("Dialog", "Time Unknown"));
+                                     *remainingMs > 0 ? FormatDuration(*remainingMs)
+                                                      : GetText("Dialog", "Time Unknown"));
     }
     int room = columns - 1 - static_cast<int>(head.size() + tail.size()) - 2;
     std::string file;
@@ -75,6 +77,7 @@ std::string TerminalProgress::Compose(const ProgressSnapshot& snapshot, int64_t 
 
 void TerminalProgress::runWorker(const std::function<void()>& work, ProgressState& progress,
                                  int64_t total, bool estimate) {
+    using Clock = std::chrono::steady_clock;
     std::mutex doneMutex;
     std::condition_variable doneSignal;
     bool done = false;
@@ -84,16 +87,37 @@ void TerminalProgress::runWorker(const std::function<void()>& work, ProgressStat
         done = true;
         doneSignal.notify_all();
     });
-    if (enabled_) {
-        std::unique_lock<std::mutex> lock(doneMutex);
-        while (!doneSignal.wait_for(lock, kRedrawInterval, [&] { return done; })) {
-            lock.unlock();
-            draw(Compose(progress.snapshot(), total, estimate, TerminalColumns()));
-            lock.lock();
+    const Clock::time_point start = Clock::now();
+    // When the file in work was first seen begun: the files before it took
+    // the time up to then.
+    int64_t seenIndex = 0;
+    Clock::time_point seenAt = start;
+    auto sinceMs = [](Clock::time_point from, Clock::time_point to) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
+    };
+    std::unique_lock<std::mutex> lock(doneMutex);
+    while (!doneSignal.wait_for(lock, kRedrawInterval, [&] { return done; })) {
+        lock.unlock();
+        if (CaughtStopSignal() != 0 && progress.keepRunning())
+            progress.stop();
+        if (enabled_) {
+            ProgressSnapshot now = progress.snapshot();
+            const Clock::time_point t = Clock::now();
+            if (now.index != seenIndex) {
+                seenIndex = now.index;
+                seenAt = t;
+            }
+            std::optional<int64_t> remaining;
+            if (estimate)
+                remaining = MeanRemainingMilliseconds(sinceMs(start, seenAt), sinceMs(seenAt, t),
+                                                      total, now.index);
+            draw(Compose(now, total, remaining, TerminalColumns()));
         }
+        lock.lock();
     }
+    lock.unlock();
     worker.join();
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> guard(mutex_);
     clearLocked();
 }
 
@@ -102,6 +126,12 @@ void TerminalProgress::printLine(const std::string& line) {
     clearLocked();
     report_.printLine(line);
     std::fflush(stdout);
+}
+
+void TerminalProgress::printNotice(const std::string& line) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    clearLocked();
+    WriteStderr(line + "\n");
 }
 
 void TerminalProgress::draw(const std::string& text) {

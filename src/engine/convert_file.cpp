@@ -8,13 +8,15 @@
 #include "engine/raw_bitmap.h"
 #include "pict/pict_reader.h"
 #include "platform/process.h"
-#include "ui/language_table.h"
+#include "platform/stop_signals.h"
+#include "settings/ini_file.h"
+#include "texts/language_table.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,22 +47,43 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
+std::string Reason(const char* key) {
+    return GetText("Console", key);
+}
+
+std::string CannotWrite(const std::string& path, const std::string& why) {
+    return FillArgs(Reason("Cannot write"), path, why);
+}
+
 // Writes the bitmap to a fresh file beside the output and renames it over
 // the output only when FreeImage reports success, so a failed save never
-// leaves half a file nor destroys the previous output.
-bool SaveAtomically(const Bitmap& bitmap, const AppState& state, unsigned mode) {
-    if (!bitmap || state.outputFif < 0)
+// leaves half a file nor destroys the previous output. Says why in `reason`
+// when it fails.
+bool SaveAtomically(const Bitmap& bitmap, const AppState& state, unsigned mode,
+                    std::string& reason) {
+    if (!bitmap || state.outputFif < 0) {
+        reason = Reason("Processing failed");
         return false;
+    }
     std::string pattern = FolderOf(state.currentOutput) + ".dravik-XXXXXX";
     int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
+    if (fd < 0) {
+        reason = CannotWrite(state.currentOutput, std::strerror(errno));
         return false;
+    }
     ::fchmod(fd, mode);
     ::close(fd);
+    errno = 0;
     bool ok = FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(state.outputFif), bitmap.get(),
                              pattern.c_str(), state.saveFlags) != 0;
-    if (ok)
-        ok = ::rename(pattern.c_str(), state.currentOutput.c_str()) == 0;
+    if (!ok) {
+        // A full disk shows in errno; an encoder that gives up does not.
+        reason = CannotWrite(state.currentOutput,
+                             errno != 0 ? std::strerror(errno) : Reason("Encoder refused"));
+    } else if (::rename(pattern.c_str(), state.currentOutput.c_str()) != 0) {
+        reason = CannotWrite(state.currentOutput, std::strerror(errno));
+        ok = false;
+    }
     if (!ok)
         ::unlink(pattern.c_str());
     return ok;
@@ -68,36 +91,17 @@ bool SaveAtomically(const Bitmap& bitmap, const AppState& state, unsigned mode) 
 
 // Pictures are a few megabytes at most; a file far beyond that is no
 // picture this reader should hold in memory.
-constexpr off_t kLargestPictFile = off_t{1} << 30;
+constexpr uint64_t kLargestPictFile = uint64_t{1} << 30;
 
-// Reads the whole file; empty when it cannot be read. `tooLarge` is set for
-// files past the limit above.
-std::vector<uint8_t> ReadWholeFile(const std::string& path, bool& tooLarge) {
-    std::vector<uint8_t> bytes;
-    tooLarge = false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return bytes;
+// The whole file (a regular one only: a FIFO must not block the batch);
+// empty when it cannot be read. `tooLarge` is set for files past the limit.
+std::string ReadPictFile(const std::string& path, bool& tooLarge) {
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        if (st.st_size > kLargestPictFile) {
-            tooLarge = true;
-        } else {
-            bytes.resize(static_cast<size_t>(st.st_size));
-            size_t got = 0;
-            while (got < bytes.size()) {
-                ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    break;
-                got += static_cast<size_t>(n);
-            }
-            bytes.resize(got);
-        }
-    }
-    ::close(fd);
-    return bytes;
+    tooLarge =
+        ::stat(path.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_size) > kLargestPictFile;
+    if (tooLarge)
+        return {};
+    return ReadSmallFile(path, kLargestPictFile).value_or(std::string());
 }
 
 std::string ReasonFor(const pict::PictFailure& failure) {
@@ -106,44 +110,53 @@ std::string ReasonFor(const pict::PictFailure& failure) {
     case K::NotPict:
         return GetText("Picture", "Not a picture");
     case K::Damaged:
-        return SubstituteArgs(GetText("Picture", "Damaged picture"),
-                              std::to_string(failure.offset));
+        return FillArgs(GetText("Picture", "Damaged picture"), std::to_string(failure.offset));
     case K::TooLarge:
         return GetText("Picture", "Picture too large");
     case K::NeedsFeature:
-        return SubstituteArgs(GetText("Picture", "Picture needs feature"), failure.feature);
+        return FillArgs(GetText("Picture", "Picture needs feature"), failure.feature);
     case K::Empty:
         return GetText("Picture", "Empty picture");
     case K::UnsupportedCodec:
-        return SubstituteArgs(GetText("Picture", "Unsupported QuickTime codec"), failure.codec);
+        return FillArgs(GetText("Picture", "Unsupported QuickTime codec"), failure.codec);
     }
     return {};
 }
 
-// The converter, then FreeImage's reader in its own process.
-Bitmap LoadThroughHelpers(const std::string& inputPath, ConversionRun& run) {
+// The converter, then FreeImage's reader in its own process. `timedOut` is
+// set when either was stopped for taking too long.
+Bitmap LoadThroughHelpers(const std::string& inputPath, ConversionRun& run, bool& timedOut) {
     PrivateTempFolder& temp = run.tempFolder();
     if (!temp.ok())
         return {};
     const std::string input = AbsolutePath(inputPath);
     Bitmap bitmap;
+    timedOut = false;
     if (!run.converterPath().empty()) {
         const std::string copy = temp.uniquePath(".tga");
-        // An absolute input path cannot pass for an option (leading "-") or
-        // a format prefix ("pict:"); argv passes blanks and quotes as they are.
-        // ImageMagick 6 writes Targa rows top first yet marks them as bottom
-        // first; FreeImage believes the mark. Saying top-left makes mark and
-        // rows agree on every version.
-        RunProcess({run.converterPath(), "-quiet", input, "-colorspace", "sRGB", "-orient",
-                    "TopLeft", copy},
-                   run.helperTimeoutSeconds);
-        if (NonEmptyFile(copy))
+        // The input is read as a PICT and nothing else: left to guess from
+        // the content, ImageMagick would hand a file named .pic to any of
+        // its readers (SVG and MVG among them, which fetch other files).
+        // After the prefix the path is absolute, so it cannot pass for an
+        // option or another prefix; argv passes blanks and quotes as they
+        // are. ImageMagick 6 writes Targa rows top first yet marks them as
+        // bottom first; FreeImage believes the mark. Saying top-left makes
+        // mark and rows agree on every version.
+        ProcessResult r = RunProcess({run.converterPath(), "-quiet", "pict:" + input, "-colorspace",
+                                      "sRGB", "-orient", "TopLeft", copy},
+                                     run.helperTimeoutSeconds);
+        timedOut = r.timedOut;
+        // A converter cut short leaves half a Targa, which would load as a
+        // picture with its lower part missing. Warnings give a non-zero
+        // code with a whole copy, so only the way it ended counts.
+        if (r.exited && NonEmptyFile(copy))
             bitmap = Bitmap(FreeImage_Load(FIF_TARGA, copy.c_str(), 0));
         ::unlink(copy.c_str());
     }
-    if (!bitmap && !run.decoderPath().empty()) {
+    if (!bitmap && !run.decoderPath().empty() && CaughtStopSignal() == 0) {
         const std::string raw = temp.uniquePath(".raw");
         ProcessResult r = RunProcess({run.decoderPath(), input, raw}, run.helperTimeoutSeconds);
+        timedOut = timedOut || r.timedOut;
         if (r.exited && r.exitCode == 0)
             bitmap = ReadRawBitmap(raw);
         ::unlink(raw.c_str());
@@ -175,40 +188,54 @@ ConversionRun::ConversionRun(std::string converterPath, std::string decoderPath)
 }
 
 Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
-    if (!run.ownReader)
-        return LoadThroughHelpers(inputPath, run);
-    bool tooLarge = false;
-    const std::vector<uint8_t> bytes = ReadWholeFile(inputPath, tooLarge);
-    pict::PictFailure failure;
-    if (tooLarge) {
-        failure.kind = pict::PictFailureKind::TooLarge;
+    bool timedOut = false;
+    Bitmap bitmap;
+    if (!run.ownReader) {
+        bitmap = LoadThroughHelpers(inputPath, run, timedOut);
     } else {
-        pict::PictResult result = pict::ReadPict(bytes);
-        if (result.picture) {
-            Bitmap bitmap = BitmapFromPicture(*result.picture);
-            if (bitmap)
-                return bitmap;
-            failure.kind = pict::PictFailureKind::TooLarge; // no memory for the hand-over
+        bool tooLarge = false;
+        const std::string bytes = ReadPictFile(inputPath, tooLarge);
+        pict::PictFailure failure;
+        if (tooLarge) {
+            failure.kind = pict::PictFailureKind::TooLarge;
         } else {
-            failure = result.failure;
+            pict::PictResult result =
+                pict::ReadPict({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+            if (result.picture) {
+                bitmap = BitmapFromPicture(*result.picture);
+                if (bitmap)
+                    return bitmap;
+                failure.kind = pict::PictFailureKind::TooLarge; // no memory for the hand-over
+            } else {
+                failure = result.failure;
+            }
         }
-    }
-    using K = pict::PictFailureKind;
-    // A file that is no PICT at all may be another format the helpers know;
-    // a PICT we cannot draw (yet) may still be drawn by them, but only a
-    // picture with something in it counts: they give blank pictures for
-    // the drawings they skip. Nor do they read QuickTime images: they would
-    // draw the notice that stands in for one.
-    if (!failure.noHandOver && (failure.kind == K::NotPict || failure.kind == K::Damaged ||
-                                failure.kind == K::NeedsFeature)) {
-        Bitmap bitmap = LoadThroughHelpers(inputPath, run);
-        if (bitmap && (failure.kind == K::NotPict || !IsBlankBitmap(bitmap)))
+        using K = pict::PictFailureKind;
+        // A file that is no PICT at all may be another format the helpers
+        // know; a PICT we cannot draw (yet) may still be drawn by them, but
+        // only a picture with something in it counts: they give blank
+        // pictures for the drawings they skip. Nor do they read QuickTime
+        // images: they would draw the notice that stands in for one.
+        if (!failure.noHandOver && (failure.kind == K::NotPict || failure.kind == K::Damaged ||
+                                    failure.kind == K::NeedsFeature)) {
+            bitmap = LoadThroughHelpers(inputPath, run, timedOut);
+            if (bitmap && failure.kind != K::NotPict && IsBlankBitmap(bitmap))
+                bitmap.reset();
+        }
+        if (bitmap)
             return bitmap;
+        // What our reader found in a PICT says more than a helper's
+        // silence; of a file that is no PICT, nothing more is known.
+        if (run.failureReason.empty() && failure.kind != K::NotPict)
+            run.failureReason = ReasonFor(failure);
     }
-    run.failureReason = bytes.empty() && !tooLarge && failure.kind == K::NotPict
-                            ? GetText("Picture", "Unreadable file")
-                            : ReasonFor(failure);
-    return {};
+    // A reader that knows better has said so already.
+    if (!bitmap && run.failureReason.empty()) {
+        run.failureReason = timedOut ? FillArgs(Reason("Reader timed out"),
+                                                std::to_string(run.helperTimeoutSeconds))
+                                     : Reason("Unreadable picture");
+    }
+    return bitmap;
 }
 
 bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run) {
@@ -217,8 +244,11 @@ bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run) 
     const int loadedWidth = static_cast<int>(bitmap.width());
     const int loadedHeight = static_cast<int>(bitmap.height());
     state.inputBitDepth = static_cast<int32_t>(bitmap.bpp());
-    if (loadedWidth == 0 || loadedHeight == 0)
+    if (loadedWidth == 0 || loadedHeight == 0) {
+        if (run.failureReason.empty())
+            run.failureReason = Reason("Unreadable picture");
         return false;
+    }
 
     bitmap = RotateBitmap(std::move(bitmap), loadedWidth, loadedHeight, settings);
     bitmap = RescaleBitmap(std::move(bitmap), static_cast<int>(bitmap.width()),
@@ -240,7 +270,7 @@ bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run) 
     bitmap = ReduceBitDepth(std::move(bitmap), state);
 
     state.currentOutput = MakeOutputPath(settings, state);
-    return SaveAtomically(bitmap, state, run.outputMode);
+    return SaveAtomically(bitmap, state, run.outputMode, run.failureReason);
 }
 
 } // namespace dravik

@@ -1,3 +1,7 @@
+// dravik_engine: converting one file: loading, the image steps, output naming, file times,
+// format tables, signatures. Builds on settings and platform; never on Qt, the input list, the
+// batch or the window. The frame and watermark are engine/overlays, reached through OverlaySteps.
+//
 // Converting one input file into one output file.
 #pragma once
 
@@ -59,7 +63,8 @@ bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run);
 
 // Loads a picture the way ConvertFile does: through our own PICT reader,
 // else the converter, else the isolated PICT decoder. Null when none yields
-// a picture; run.failureReason then says why.
+// a picture; run.failureReason then says why, unless an earlier reader has
+// said so already. No helper is started once a stop signal has been caught.
 Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run);
 
 // The mask for new files, read once per process.

@@ -1,6 +1,6 @@
 #include "engine/geometry.h"
 
-#include "engine/canvas.h"
+#include "engine/colour_text.h"
 
 #include <climits>
 #include <cmath>

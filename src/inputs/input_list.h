@@ -1,3 +1,6 @@
+// dravik_inputs: the input list, folder scans, list files and the progress both front ends
+// show. Builds on the engine and settings; never on Qt, the batch or the window.
+//
 // The files the next conversion will process, in the order they were added.
 #pragma once
 

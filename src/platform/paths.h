@@ -1,3 +1,6 @@
+// dravik_platform: the Linux layer under everything else (paths, console, lock, processes,
+// file times, sockets, stop signals). Depends on nothing else of ours, and never on Qt.
+//
 // Folders the program needs from the system.
 #pragma once
 

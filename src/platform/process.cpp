@@ -1,12 +1,15 @@
 #include "platform/process.h"
 
+#include "platform/stop_signals.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <pthread.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -30,6 +33,77 @@ void Record(ProcessResult& result, int status) {
     } else if (WIFSIGNALED(status)) {
         result.signal = WTERMSIG(status);
     }
+}
+
+// The child's side between fork and exec. The parent has other threads, so
+// only async-signal-safe calls are made here: no allocation, no locks.
+[[noreturn]] void BecomeHelper(char* const* args, pid_t parent, int reportFd) {
+    // A group of its own, so that the helper and whatever it starts can be
+    // killed at once.
+    ::setpgid(0, 0);
+    // Die with the thread that started us, even when the parent is killed
+    // with SIGKILL and cannot clean up. If the parent ended before this
+    // took effect, we were already handed to another parent: give up.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent)
+        ::_exit(127);
+    // Caught signals fall back to the default at exec anyway; ignored ones
+    // would stay ignored, and a helper that cannot be interrupted is no use.
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT})
+        ::sigaction(sig, &fallback, nullptr);
+    int null = ::open("/dev/null", O_RDWR);
+    if (null >= 0) {
+        ::dup2(null, STDIN_FILENO);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        if (null > STDERR_FILENO)
+            ::close(null);
+    }
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::execve(args[0], args, environ);
+    int error = errno;
+    [[maybe_unused]] ssize_t n = ::write(reportFd, &error, sizeof error);
+    ::_exit(127);
+}
+
+// Forks and execs the helper; its pid, or -1 when it could not be started
+// (a failed exec included, reported back through a close-on-exec pipe).
+pid_t StartChild(char* const* args) {
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return -1;
+    const pid_t parent = ::getpid();
+    // Signals stay blocked across the fork so that the child never runs the
+    // parent's handlers; it unblocks them once they are reset.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+    pid_t pid = ::fork();
+    if (pid == 0)
+        BecomeHelper(args, parent, report[1]);
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    ::close(report[1]);
+    if (pid < 0) {
+        ::close(report[0]);
+        return -1;
+    }
+    int error = 0;
+    ssize_t n = 0;
+    while ((n = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    }
+    ::close(report[0]);
+    if (n > 0) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        return -1;
+    }
+    return pid;
 }
 
 } // namespace
@@ -72,45 +146,30 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSecond
     ProcessResult result;
     if (argv.empty())
         return result;
+    if (CaughtStopSignal() != 0) {
+        // The run is ending: no new helper.
+        result.stopped = true;
+        return result;
+    }
     std::vector<std::string> copies = argv;
     std::vector<char*> args;
     for (std::string& s : copies)
         args.push_back(s.data());
     args.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
-                                              POSIX_SPAWN_SETSIGDEF);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGINT);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-
-    pid_t pid = 0;
-    int rc = posix_spawn(&pid, args[0], &actions, &attributes, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (rc != 0)
+    pid_t pid = StartChild(args.data());
+    if (pid < 0)
         return result;
     result.started = true;
 
     timespec start{};
     clock_gettime(CLOCK_MONOTONIC, &start);
     const long limit = static_cast<long>(timeoutSeconds) * 1000;
-    // A pidfd lets us sleep until the child ends or the limit comes,
-    // without polling; older kernels fall back to short waits.
+    // A pidfd lets us sleep until the child ends, the limit comes or a stop
+    // signal wakes the self-pipe, without polling; older kernels fall back to
+    // short waits.
     int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    const int stopFd = StopSignalFd();
     int status = 0;
     for (;;) {
         // Look without reaping: while the leader is a zombie its group id
@@ -121,14 +180,18 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSecond
             break;
         if (w < 0 && errno != EINTR)
             break;
+        if (CaughtStopSignal() != 0) {
+            result.stopped = true;
+            break;
+        }
         long left = limit - MillisecondsSince(start);
         if (left <= 0) {
             result.timedOut = true;
             break;
         }
         if (pidfd >= 0) {
-            pollfd p{pidfd, POLLIN, 0};
-            ::poll(&p, 1, static_cast<int>(left > 1000 ? 1000 : left));
+            pollfd p[2] = {{pidfd, POLLIN, 0}, {stopFd, POLLIN, 0}};
+            ::poll(p, stopFd >= 0 ? 2 : 1, static_cast<int>(left > 1000 ? 1000 : left));
         } else {
             ::usleep(5000);
         }
@@ -140,7 +203,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSecond
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     Record(result, status);
-    if (result.timedOut)
+    if (result.timedOut || result.stopped)
         result.exited = false;
     return result;
 }

@@ -9,16 +9,19 @@ namespace dravik {
 
 struct ProcessResult {
     bool started = false;
-    bool exited = false;   // ended by itself through exit()
+    bool exited = false; // ended by itself through exit()
     int exitCode = -1;
     int signal = 0;        // the signal that ended it, if any
     bool timedOut = false; // ended by us at the time limit
+    bool stopped = false;  // ended (or never started) because a stop signal came
 };
 
 // Runs argv[0] (a path, not looked up) with the arguments as given, stdin
 // from /dev/null, stdout and stderr discarded. The program runs in a process
-// group of its own; at the time limit the whole group is killed, so a helper
-// that forked cannot linger.
+// group of its own; at the time limit, or as soon as a stop signal is caught
+// (see stop_signals.h), the whole group is killed, so a helper that forked
+// cannot linger. The helper also dies when the calling thread ends, however
+// it ends (SIGKILL included), so a killed batch leaves no orphan writing on.
 ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSeconds);
 
 // True when path names an executable regular file.

@@ -39,7 +39,21 @@ int DigitValue(char c, int base) {
 
 namespace {
 
-int32_t ReadIntegerIn(std::string_view text, bool prefixes) {
+// Where a read stopped, and whether there was anything to read at all.
+struct Scan {
+    size_t end = 0;
+    bool found = false;
+};
+
+bool OnlyBlanksFrom(std::string_view text, size_t from) {
+    for (size_t i = from; i < text.size(); ++i) {
+        if (text[i] != ' ' && text[i] != '\t')
+            return false;
+    }
+    return true;
+}
+
+int32_t ReadIntegerIn(std::string_view text, bool prefixes, Scan* scan = nullptr) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
@@ -60,6 +74,7 @@ int32_t ReadIntegerIn(std::string_view text, bool prefixes) {
     // overflow; the result saturates at the 32-bit range.
     constexpr int64_t kCeiling = int64_t{1} << 32;
     int64_t magnitude = 0;
+    const size_t firstDigit = i;
     for (; i < text.size(); ++i) {
         int d = DigitValue(text[i], base);
         if (d < 0)
@@ -67,6 +82,10 @@ int32_t ReadIntegerIn(std::string_view text, bool prefixes) {
         magnitude = magnitude * base + d;
         if (magnitude > kCeiling)
             magnitude = kCeiling;
+    }
+    if (scan != nullptr) {
+        scan->end = i;
+        scan->found = i > firstDigit;
     }
     int64_t value = negative ? -magnitude : magnitude;
     if (value > std::numeric_limits<int32_t>::max())
@@ -78,21 +97,37 @@ int32_t ReadIntegerIn(std::string_view text, bool prefixes) {
 
 } // namespace
 
-int32_t ReadInteger(std::string_view text) { return ReadIntegerIn(text, true); }
+int32_t ReadInteger(std::string_view text) {
+    return ReadIntegerIn(text, true);
+}
 
-int32_t ReadDecimalInteger(std::string_view text) { return ReadIntegerIn(text, false); }
+bool IsWholeInteger(std::string_view text) {
+    Scan scan;
+    ReadIntegerIn(text, true, &scan);
+    return scan.found && OnlyBlanksFrom(text, scan.end);
+}
 
-double ReadFloat(std::string_view text) {
+int32_t ReadDecimalInteger(std::string_view text) {
+    return ReadIntegerIn(text, false);
+}
+
+namespace {
+
+double ScanFloat(std::string_view text, Scan& scan) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
     std::string_view rest = text.substr(i);
-    if (StartsWithNoCase(rest, "+Infinity") || StartsWithNoCase(rest, "Infinity"))
-        return std::numeric_limits<double>::infinity();
-    if (StartsWithNoCase(rest, "-Infinity"))
-        return -std::numeric_limits<double>::infinity();
-    if (StartsWithNoCase(rest, "NaN"))
-        return std::numeric_limits<double>::quiet_NaN();
+    for (std::string_view word : {"+Infinity", "Infinity", "-Infinity", "NaN"}) {
+        if (StartsWithNoCase(rest, word)) {
+            scan.end = i + word.size();
+            scan.found = true;
+            if (word == "NaN")
+                return std::numeric_limits<double>::quiet_NaN();
+            return word[0] == '-' ? -std::numeric_limits<double>::infinity()
+                                  : std::numeric_limits<double>::infinity();
+        }
+    }
 
     // Take the longest prefix of the form [sign] digits [. digits] [e [sign] digits].
     size_t n = 0;
@@ -116,6 +151,7 @@ double ReadFloat(std::string_view text) {
     }
     if (digits == 0)
         return 0.0;
+    scan.found = true;
     if (n < rest.size() && (rest[n] == 'e' || rest[n] == 'E')) {
         size_t e = n + 1;
         if (e < rest.size() && (rest[e] == '+' || rest[e] == '-'))
@@ -126,6 +162,7 @@ double ReadFloat(std::string_view text) {
             n = e;
         }
     }
+    scan.end = i + n;
     double value = 0.0;
     auto [ptr, ec] = std::from_chars(rest.data() + start, rest.data() + n, value);
     (void)ptr;
@@ -143,6 +180,19 @@ double ReadFloat(std::string_view text) {
         return 0.0;
     }
     return negative ? -value : value;
+}
+
+} // namespace
+
+double ReadFloat(std::string_view text) {
+    Scan scan;
+    return ScanFloat(text, scan);
+}
+
+bool IsWholeFloat(std::string_view text) {
+    Scan scan;
+    ScanFloat(text, scan);
+    return scan.found && OnlyBlanksFrom(text, scan.end);
 }
 
 std::string FormatFloat6(double value) {

@@ -13,12 +13,19 @@ namespace dravik {
 // beyond 32 bits saturate.
 int32_t ReadInteger(std::string_view text);
 
+// True when ReadInteger takes the whole text: digits were found and nothing
+// but blanks follows them ("85" and "$FF" are, "85x", "" and "x" are not).
+bool IsWholeInteger(std::string_view text);
+
 // The same in decimal only, as config.ini stores integers: "$10" reads as 0.
 int32_t ReadDecimalInteger(std::string_view text);
 
 // A decimal number ("1.5", "-2", "3e2"); "+Infinity", "-Infinity" and
 // "NaN" are read as those values. Anything else reads as 0.
 double ReadFloat(std::string_view text);
+
+// True when ReadFloat takes the whole text (blanks at the end aside).
+bool IsWholeFloat(std::string_view text);
 
 // Six decimals, as config.ini stores the gamma; infinities and NaN use the
 // words ReadFloat understands.

@@ -1,7 +1,7 @@
-// The one record of every persisted option, grouped as config.ini groups
-// them. Field order inside each group is the record order that the schema
-// (settings_schema.h) walks; the schema, not this struct, knows the keys,
-// types and defaults.
+// dravik_settings: the settings record, its schema and defaults, ini files, config.ini, option
+// tokens. Depends on nothing else of ours, and never on Qt. Here: the one record of every option
+// config.ini keeps, grouped as it groups them, fields in the order the schema walks; the schema
+// (settings_schema.h), not this struct, knows the keys, types and defaults.
 #pragma once
 
 #include <cstdint>

@@ -132,15 +132,28 @@ std::span<const TokenPair> TokenSet(int set) {
     return kSets[static_cast<size_t>(set)];
 }
 
-int32_t TokenToIndex(std::string_view value, int set) {
+namespace {
+
+const TokenPair* FindToken(std::string_view value, int set) {
     std::string upper(value);
     std::ranges::transform(upper, upper.begin(), upperAscii);
     for (const TokenPair& pair : TokenSet(set)) {
         if (upper == pair.token) {
-            return pair.index;
+            return &pair;
         }
     }
-    return 0;
+    return nullptr;
+}
+
+} // namespace
+
+int32_t TokenToIndex(std::string_view value, int set) {
+    const TokenPair* pair = FindToken(value, set);
+    return pair != nullptr ? pair->index : 0;
+}
+
+bool IsToken(std::string_view value, int set) {
+    return FindToken(value, set) != nullptr;
 }
 
 std::string IndexToToken(int set, int32_t index, std::string_view format) {

@@ -26,6 +26,10 @@ std::span<const TokenPair> TokenSet(int set);
 // entry, without complaint.
 int32_t TokenToIndex(std::string_view value, int set);
 
+// True when the value (trimmed) is one of the set's tokens, in any ASCII
+// letter case: false is what TokenToIndex takes silently as the first entry.
+bool IsToken(std::string_view value, int set);
+
 // The first token of the set carrying the index, or "" when there is none.
 // Set 4 shares its indices among several output formats, so for it the
 // format ("bmp", "tga", "exr", "png", "tiff", any letter case) selects the

@@ -1,8 +1,8 @@
 #include "ui/about_dialog.h"
 
 #include "settings/product.h"
-#include "ui/language_table.h"
-#include "ui/message_boxes.h"
+#include "texts/language_table.h"
+#include "texts/message_boxes.h"
 #include "ui/shell_links.h"
 #include "ui/shell_targets.h"
 #include "ui/slot_pixmap.h"

@@ -1,6 +1,6 @@
 #include "ui/add_chooser.h"
 
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 #include "ui/slot_pixmap.h"
 
 #include <QImage>

@@ -1,7 +1,7 @@
 // Window 7: the small chooser between adding files and adding a folder.
 #pragma once
 
-#include "ui/image_slots.h"
+#include "themes/image_slots.h"
 
 #include <QDialog>
 

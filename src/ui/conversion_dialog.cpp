@@ -3,14 +3,14 @@
 #include "batch/batch_tools.h"
 #include "batch/conversion_worker.h"
 #include "batch/option_scan.h"
+#include "batch/output_history.h"
+#include "engine/overlays/watermark_font.h"
 #include "engine/save_flags.h"
-#include "engine/watermark_font.h"
 #include "platform/paths.h"
+#include "texts/language_table.h"
+#include "texts/message_boxes.h"
 #include "ui/conversion_progress_dialog.h"
-#include "ui/language_table.h"
 #include "ui/main_window_hooks.h"
-#include "ui/message_boxes.h"
-#include "ui/output_history.h"
 #include "ui/window_context.h"
 
 #include <sys/stat.h>
@@ -144,7 +144,7 @@ void StartWindowedConversion(QWidget* mainWindow, WindowContext& ctx, MainWindow
     // Declared before the dialog, so the worker it joins never outlives them.
     BatchTools tools(settings, state, std::move(font));
     ProgressState progress;
-    ConversionJob job{settings, state, ctx.session.inputs, tools.run(), progress, nullptr};
+    ConversionJob job{settings, state, ctx.session.inputs, tools.run(), progress, nullptr, {}};
     ConversionProgressDialog dialog(mainWindow, hooks, progress,
                                     static_cast<int64_t>(ctx.session.inputs.size()),
                                     [&job] { ConversionWorker(job); });

@@ -1,9 +1,9 @@
 #include "ui/conversion_progress_dialog.h"
 
 #include "batch/progress_text.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
+#include "texts/message_boxes.h"
 #include "ui/main_window_hooks.h"
-#include "ui/message_boxes.h"
 
 #include <QFontMetrics>
 #include <QLabel>

@@ -4,8 +4,8 @@
 #include "inputs/list_file.h"
 #include "inputs/list_workers.h"
 #include "platform/paths.h"
-#include "ui/language_table.h"
-#include "ui/message_boxes.h"
+#include "texts/language_table.h"
+#include "texts/message_boxes.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

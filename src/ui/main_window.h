@@ -1,3 +1,7 @@
+// dravik_ui: the Qt window: main window, dialogs, message boxes, window start-up; the
+// preferences are ui/preferences. Only the window and app may use Qt, and nothing below the
+// window includes ui/.
+//
 // Window 0: the input list, the output folder and format choosers, the
 // Convert button, menus, toolbar and status bar, and the list commands.
 #pragma once

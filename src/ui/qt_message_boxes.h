@@ -2,7 +2,7 @@
 // interface.
 #pragma once
 
-#include "ui/message_boxes.h"
+#include "texts/message_boxes.h"
 
 class QWidget;
 

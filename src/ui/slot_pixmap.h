@@ -1,7 +1,7 @@
 // A theme picture as something a widget can show.
 #pragma once
 
-#include "ui/image_slots.h"
+#include "themes/image_slots.h"
 
 #include <QPixmap>
 

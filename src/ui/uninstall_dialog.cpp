@@ -1,7 +1,7 @@
 #include "ui/uninstall_dialog.h"
 
 #include "settings/product.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>

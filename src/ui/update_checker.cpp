@@ -1,8 +1,8 @@
 #include "ui/update_checker.h"
 
 #include "settings/product.h"
-#include "ui/language_table.h"
-#include "ui/message_boxes.h"
+#include "texts/language_table.h"
+#include "texts/message_boxes.h"
 #include "ui/shell_links.h"
 #include "update/http_get.h"
 #include "update/update_check.h"

@@ -6,8 +6,8 @@
 #include "inputs/session.h"
 #include "settings/app_state.h"
 #include "settings/settings.h"
-#include "ui/image_slots.h"
-#include "ui/theme_archive.h"
+#include "themes/image_slots.h"
+#include "themes/theme_archive.h"
 
 #include <string>
 

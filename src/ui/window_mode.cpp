@@ -3,11 +3,11 @@
 #include "platform/paths.h"
 #include "settings/config_file.h"
 #include "settings/product.h"
-#include "ui/image_slots.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
+#include "themes/image_slots.h"
+#include "themes/theme_archive.h"
 #include "ui/main_window.h"
 #include "ui/qt_message_boxes.h"
-#include "ui/theme_archive.h"
 #include "ui/uninstall_dialog.h"
 
 #include <QApplication>

@@ -1,3 +1,6 @@
+// dravik_update: fetching the newest version number over a plain socket and judging it.
+// Builds on platform and settings; never on Qt: the window shows what it finds.
+//
 // The decisions of the update check: what the fetched answer means and when
 // the scheduled check is due. Showing anything is the caller's business.
 #pragma once

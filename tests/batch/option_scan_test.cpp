@@ -1,6 +1,7 @@
 #include "batch/option_scan.h"
 #include "batch/option_table.h"
 #include "settings/settings_schema.h"
+#include "texts/language_table.h"
 
 #include <gtest/gtest.h>
 
@@ -191,6 +192,40 @@ TEST(OptionTableTest, EveryRowNamesARealSettingOfAFittingType) {
         }
     }
     EXPECT_EQ(OptionTable().size(), 112u);
+}
+
+// Lenient reading stays; each slip is named once, with what was taken instead.
+TEST(OptionScanTest, SlipsAreNamedWithWhatWasTaken) {
+    LoadLanguageTable("");
+    struct Case {
+        Params params;
+        std::vector<std::string> warnings;
+    };
+    const Case cases[] = {
+        {{"--quality=85"}, {"dravik: unknown option --quality=85 (ignored)"}},
+        // The bare value after an unknown option belongs to it.
+        {{"-quality", "85"}, {"dravik: unknown option -quality (ignored)"}},
+        {{"-i", "a.pic", "out"}, {"dravik: unexpected parameter out (ignored)"}},
+        {{"--resize-algorithm=LANCOZ"},
+         {"dravik: --resize-algorithm: unknown value LANCOZ, BOX used"}},
+        {{"--JPG-Quality=85x"}, {"dravik: --JPG-Quality: 85x is not a number, 85 used"}},
+        {{"--jpg-quality=abc"}, {"dravik: --jpg-quality: abc is not a number, 0 used"}},
+        {{"--gamma=2,5"}, {"dravik: --gamma: 2,5 is not a number, 2 used"}},
+        {{"--tiff-compression=zip9"},
+         {"dravik: --tiff-compression: unknown value zip9, NONE used"}},
+        // Well-formed values in every notation pass in silence.
+        {{"--jpg-quality=$50", "--width=%101", "--gamma=2.5", "--resize-algorithm=lanczos",
+          "--invert=whatever", "--wm-text=\"two", "words\"", "-i", "x.pic", "-q"},
+         {}},
+    };
+    for (const Case& c : cases) {
+        Scan s(c.params);
+        EXPECT_TRUE(s.result.error.empty());
+        EXPECT_EQ(s.result.warnings, c.warnings) << c.params.front();
+    }
+    // The values are still taken as before.
+    Scan taken({"--resize-algorithm=LANCOZ", "--jpg-quality=85x"});
+    EXPECT_EQ(taken.settings.output.jpgQuality, 85);
 }
 
 } // namespace

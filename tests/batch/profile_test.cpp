@@ -1,6 +1,7 @@
 #include "batch/option_scan.h"
 
 #include "support/temp_dir.h"
+#include "texts/language_table.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +86,28 @@ TEST(LoadProfileTest, ProfileOptionInTheScan) {
     EXPECT_EQ(s.output.jpgQuality, 10);
     r = ScanOptions({"--profile=" + dir.file("none.ini"), "-i", "x"}, s, st);
     EXPECT_EQ(r.error, "Invalid profile file");
+}
+
+TEST(LoadProfileTest, NamesValuesItReadsLeniently) {
+    LoadLanguageTable("");
+    test::TempDir dir;
+    std::string path = dir.write("p.ini", "[CLI]\n"
+                                          "--JPG-QUALITY = 7q\n"
+                                          "--Resize-Algorithm = LANCOZ\n"
+                                          "--WIDTH = 50\n");
+    Settings settings;
+    ApplyDefaults(settings, true, {});
+    std::vector<std::string> warnings;
+    ASSERT_TRUE(LoadProfile(path, settings, &warnings));
+    EXPECT_EQ(warnings, (std::vector<std::string>{
+                            "dravik: --JPG-QUALITY: 7q is not a number, 7 used",
+                            "dravik: --Resize-Algorithm: unknown value LANCOZ, BOX used"}));
+    EXPECT_EQ(settings.output.jpgQuality, 7);
+
+    // Through --profile the lines join the scan's own.
+    AppState state;
+    ScanResult r = ScanOptions({"--profile=" + path, "--nope"}, settings, state);
+    EXPECT_EQ(r.warnings.size(), 3u);
 }
 
 } // namespace

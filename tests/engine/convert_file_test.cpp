@@ -2,12 +2,15 @@
 #include "engine/save_flags.h"
 
 #include "platform/paths.h"
+#include "platform/process.h"
+#include "platform/stop_signals.h"
 #include "support/pict_writer.h"
 #include "support/temp_dir.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -286,7 +289,7 @@ TEST_F(ConvertFileTest, FailuresCarryTheReadersReason) {
     };
     const std::string pict = SplitPict(16, 16);
     const Case cases[] = {
-        {"text.pict", "no picture here", "the file is not a PICT picture"},
+        {"text.pict", "no picture here", "not a picture this program can read"},
         {"cut.pict", pict.substr(0, 700), "the picture is damaged (at byte 564)"},
         {"vector.pict",
          test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8})
@@ -301,7 +304,7 @@ TEST_F(ConvertFileTest, FailuresCarryTheReadersReason) {
         EXPECT_EQ(run.failureReason, c.reason) << c.name;
     }
     EXPECT_FALSE(convert(run, dir.file("missing.pict")));
-    EXPECT_EQ(run.failureReason, "the file cannot be read");
+    EXPECT_EQ(run.failureReason, "not a picture this program can read");
     EXPECT_EQ(EntriesIn(state.outputFolder), 0u);
 }
 
@@ -369,6 +372,64 @@ TEST_F(ConvertFileTest, TempFolderIsPrivateAndGoesAwayWithTheRun) {
         EXPECT_EQ(st.st_mode & 0777, 0700u);
     }
     EXPECT_NE(access(folder.c_str(), F_OK), 0);
+}
+
+// Each failure says why in words, from the step that failed; a success
+// leaves no reason behind.
+TEST_F(ConvertFileTest, FailuresSayWhy) {
+    LoadLanguageTable("");
+    const std::string unreadable = "not a picture this program can read";
+    std::string converter = test::ImageMagickConvert();
+    std::string hang = dir.write("convert", "#!/bin/sh\nsleep 60\n");
+    chmod(hang.c_str(), 0755);
+    // The helpers' own reasons; our reader's are checked above.
+    ConversionRun decoderOnly("", Decoder());
+    decoderOnly.ownReader = false;
+    ConversionRun hungOnly(hang, "");
+    hungOnly.ownReader = false;
+    hungOnly.helperTimeoutSeconds = 1;
+    std::string good = dir.write("good.pic", SplitPict(8, 8));
+
+    EXPECT_FALSE(convert(decoderOnly, dir.write("text.pic", "this is not a picture\n")));
+    EXPECT_EQ(decoderOnly.failureReason, unreadable);
+    ASSERT_TRUE(convert(decoderOnly, good));
+    EXPECT_EQ(decoderOnly.failureReason, "");
+
+    EXPECT_FALSE(convert(hungOnly, good));
+    EXPECT_EQ(hungOnly.failureReason, "the reader stopped after 1 s");
+
+    state.outputFolder = dir.path() + "nowhere/";
+    EXPECT_FALSE(convert(decoderOnly, good));
+    EXPECT_EQ(decoderOnly.failureReason,
+              "cannot write " + dir.path() + "nowhere/good.jpg: No such file or directory");
+    state.outputFolder = dir.path() + "out/";
+
+    if (converter.empty())
+        return;
+    // The converter reads PICT only: a PNG under a PICT name is refused,
+    // not converted by whichever reader its content suggests.
+    ConversionRun converterOnly(converter, "");
+    converterOnly.ownReader = false;
+    std::string png = dir.path() + "png.pic";
+    ProcessResult made = RunProcess({converter, "-size", "8x8", "xc:red", "png:" + png}, 20);
+    ASSERT_TRUE(made.exited && made.exitCode == 0);
+    EXPECT_FALSE(convert(converterOnly, png));
+    EXPECT_EQ(converterOnly.failureReason, unreadable);
+}
+
+TEST_F(ConvertFileTest, NoHelperStartsOnceAStopSignalCame) {
+    std::string marker = dir.file("started");
+    std::string helper = dir.write("convert", "#!/bin/sh\ntouch '" + marker + "'\n");
+    chmod(helper.c_str(), 0755);
+    ConversionRun run(helper, helper);
+    run.ownReader = false;
+    ASSERT_TRUE(InstallStopSignals({SIGUSR2}));
+    ResetStopSignals();
+    ::raise(SIGUSR2);
+    EXPECT_FALSE(convert(run, dir.write("x.pic", SplitPict(8, 8))));
+    EXPECT_NE(access(marker.c_str(), F_OK), 0);
+    ResetStopSignals();
+    ::signal(SIGUSR2, SIG_DFL);
 }
 
 } // namespace

@@ -15,8 +15,10 @@ extern "C" {
 #include <png.h>
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -257,7 +259,15 @@ TEST(QuickTime, EveryCodecGivesItsPictureWithinItsLoss) {
             std::printf("no encoder for %s in this build\n", c.name);
             continue;
         }
-        PictResult res = Read(Wrap(c.record));
+        const std::string picture = Wrap(c.record);
+        // These pictures seed the reader's fuzz target (fuzz/seeds/pict_reader).
+        if (const char* folder = std::getenv("DRAVIK_SEED_FOLDER")) {
+            std::string name = std::string(folder) + "/quicktime-" + c.name + ".pict";
+            std::replace(name.begin() + static_cast<ptrdiff_t>(std::strlen(folder)), name.end(),
+                         ' ', '-');
+            std::ofstream(name, std::ios::binary) << picture;
+        }
+        PictResult res = Read(picture);
         ASSERT_TRUE(res.picture) << res.failure.reason;
         ASSERT_EQ(res.picture->width, kW);
         ASSERT_EQ(res.picture->height, kH);

@@ -1,12 +1,16 @@
 #include "platform/process.h"
 
+#include "platform/stop_signals.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace dravik {
@@ -36,7 +40,8 @@ TEST(RunProcessTest, ReportsExitCodesAndSignals) {
 TEST(RunProcessTest, ArgumentsArriveUntouched) {
     test::TempDir dir;
     std::string out = dir.file("args.txt");
-    std::string script = Script(dir, "echo", "for a in \"$@\"; do printf '%s|' \"$a\"; done > \"$1\"");
+    std::string script =
+        Script(dir, "echo", "for a in \"$@\"; do printf '%s|' \"$a\"; done > \"$1\"");
     RunProcess({script, out, "a b", "\"q\"", "it's", "-x", "$HOME", "*"}, 10);
     EXPECT_EQ(test::ReadFileText(out), out + "|a b|\"q\"|it's|-x|$HOME|*|");
 }
@@ -55,6 +60,98 @@ TEST(RunProcessTest, TimeLimitEndsTheWholeGroup) {
     EXPECT_LT(took, std::chrono::seconds(5));
     sleep(2);
     EXPECT_NE(access(marker.c_str(), F_OK), 0);
+}
+
+// Waits up to `seconds` for the file to hold a pid.
+pid_t WaitForPid(const std::string& path, int seconds) {
+    for (int i = 0; i < seconds * 50; ++i) {
+        std::string text = test::ReadFileText(path);
+        if (!text.empty() && text.back() == '\n')
+            return static_cast<pid_t>(std::stol(text));
+        usleep(20000);
+    }
+    return -1;
+}
+
+TEST(RunProcessTest, ProgramThatCannotStartIsNotStarted) {
+    test::TempDir dir;
+    std::string notExecutable = dir.write("plain", "#!/bin/sh\nexit 0\n");
+    EXPECT_FALSE(RunProcess({dir.file("nothing-here")}, 10).started);
+    EXPECT_FALSE(RunProcess({notExecutable}, 10).started);
+}
+
+// The stop signals are process-wide; each case puts them back.
+class StopSignalProcessTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(InstallStopSignals({SIGUSR2}));
+        ResetStopSignals();
+    }
+    void TearDown() override {
+        ResetStopSignals();
+        ::signal(SIGUSR2, SIG_DFL);
+    }
+};
+
+TEST_F(StopSignalProcessTest, StopSignalEndsTheHelperAndItsGroupAtOnce) {
+    test::TempDir dir;
+    std::string marker = dir.file("grandchild-alive");
+    std::string script = Script(dir, "hang", "(sleep 2; touch '" + marker + "') & sleep 30");
+    std::thread sender([] {
+        usleep(300000);
+        ::kill(::getpid(), SIGUSR2);
+    });
+    auto start = std::chrono::steady_clock::now();
+    ProcessResult r = RunProcess({script}, 60);
+    auto took = std::chrono::steady_clock::now() - start;
+    sender.join();
+    EXPECT_TRUE(r.started);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_FALSE(r.exited);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_LT(took, std::chrono::seconds(3));
+    sleep(2);
+    EXPECT_NE(access(marker.c_str(), F_OK), 0);
+
+    // Once the run is stopping, no new helper starts.
+    std::string ran = dir.file("ran");
+    ProcessResult late = RunProcess({Script(dir, "late", "touch '" + ran + "'")}, 10);
+    EXPECT_FALSE(late.started);
+    EXPECT_TRUE(late.stopped);
+    EXPECT_NE(access(ran.c_str(), F_OK), 0);
+}
+
+TEST(RunProcessTest, HelperDiesWithAParentKilledOutright) {
+    test::TempDir dir;
+    std::string pidFile = dir.file("helper.pid");
+    // exec keeps the pid, and with it the death signal the helper was given.
+    std::string script = Script(dir, "helper", "echo $$ > '" + pidFile + "'; exec sleep 30");
+    // Orphans come to us instead of init, so we can tell how the helper ended.
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    pid_t parent = fork();
+    ASSERT_GE(parent, 0);
+    if (parent == 0) {
+        RunProcess({script}, 60);
+        _exit(0);
+    }
+    pid_t helper = WaitForPid(pidFile, 10);
+    ASSERT_GT(helper, 0);
+    kill(parent, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(parent, &status, 0), parent);
+    // The orphaned helper is ours to reap now; it must end on its own.
+    pid_t reaped = 0;
+    for (int i = 0; i < 250 && reaped == 0; ++i) {
+        reaped = waitpid(helper, &status, WNOHANG);
+        if (reaped == 0)
+            usleep(20000);
+    }
+    prctl(PR_SET_CHILD_SUBREAPER, 0);
+    if (reaped == 0)
+        kill(helper, SIGKILL);
+    ASSERT_EQ(reaped, helper) << "the helper outlived its parent";
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
 }
 
 TEST(FindProgramTest, ProgramFolderFirstThenPath) {

@@ -21,12 +21,11 @@ TEST_P(ReadIntegerTest, ReadsLikeTheCommandLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReadIntegerTest,
-    testing::Values(IntCase{"95", 95}, IntCase{"-30", -30}, IntCase{"+7", 7},
-                    IntCase{" \t 12", 12}, IntCase{"12abc", 12}, IntCase{"abc", 0},
-                    IntCase{"", 0}, IntCase{"-", 0}, IntCase{"$FF", 255}, IntCase{"$ff", 255},
-                    IntCase{"-$10", -16}, IntCase{"%101", 5}, IntCase{"%102", 2},
-                    IntCase{"$", 0}, IntCase{"1.9", 1}, IntCase{"2147483647", 2147483647},
-                    IntCase{"99999999999", 2147483647},
+    testing::Values(IntCase{"95", 95}, IntCase{"-30", -30}, IntCase{"+7", 7}, IntCase{" \t 12", 12},
+                    IntCase{"12abc", 12}, IntCase{"abc", 0}, IntCase{"", 0}, IntCase{"-", 0},
+                    IntCase{"$FF", 255}, IntCase{"$ff", 255}, IntCase{"-$10", -16},
+                    IntCase{"%101", 5}, IntCase{"%102", 2}, IntCase{"$", 0}, IntCase{"1.9", 1},
+                    IntCase{"2147483647", 2147483647}, IntCase{"99999999999", 2147483647},
                     IntCase{"-99999999999999999999999", std::numeric_limits<int32_t>::min()},
                     IntCase{"00042", 42}));
 
@@ -54,9 +53,32 @@ TEST(ReadFloatTest, WordsAndExtremes) {
 TEST(FormatFloat6Test, SixDecimalsAndWordsThatReadBack) {
     EXPECT_EQ(FormatFloat6(1.0), "1.000000");
     EXPECT_EQ(FormatFloat6(2.5f), "2.500000");
-    for (double v : {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()})
+    for (double v :
+         {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()})
         EXPECT_EQ(ReadFloat(FormatFloat6(v)), v);
     EXPECT_TRUE(std::isnan(ReadFloat(FormatFloat6(std::nan("")))));
+}
+
+// Whether the lenient readers took the whole text, so the option scan can
+// say when they did not.
+TEST(WholeNumberTest, TellsWhetherEveryCharacterWasRead) {
+    struct Case {
+        const char* text;
+        bool integer;
+        bool real;
+    };
+    const Case cases[] = {
+        {"85", true, true},    {"  -7  ", true, true}, {"$FF", true, false},
+        {"%101", true, false}, {"85x", false, false},  {"", false, false},
+        {"x", false, false},   {"-", false, false},    {"$", false, false},
+        {"2.5", false, true},  {"2,5", false, false},  {".5", false, true},
+        {"3e2", false, true},  {"3e", false, false},   {"+Infinity", false, true},
+        {"NaN", false, true},  {"NaNa", false, false}, {"99999999999", true, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsWholeInteger(c.text), c.integer) << '"' << c.text << '"';
+        EXPECT_EQ(IsWholeFloat(c.text), c.real) << '"' << c.text << '"';
+    }
 }
 
 } // namespace

@@ -244,5 +244,21 @@ INSTANTIATE_TEST_SUITE_P(
                                             "ADOBEDEFLATE", "LZW", "JPEG", "LOGLUV"}}),
     [](const ::testing::TestParamInfo<CompressionGroupCase>& info) { return info.param.format; });
 
+TEST(IsTokenTest, KnowsTheWordsOfASetInAnyCase) {
+    int set = -1;
+    for (int n = 0; n < kTokenSetCount && set < 0; ++n) {
+        if (IsToken("LANCZOS", n))
+            set = n;
+    }
+    ASSERT_GE(set, 0);
+    EXPECT_TRUE(IsToken("lanczos", set));
+    EXPECT_TRUE(IsToken("Box", set));
+    EXPECT_FALSE(IsToken("LANCOZ", set));
+    EXPECT_FALSE(IsToken("", set));
+    EXPECT_FALSE(IsToken(" BOX", set)) << "values arrive trimmed";
+    EXPECT_FALSE(IsToken("BOX", kTokenSetCount));
+    EXPECT_EQ(TokenToIndex("LANCOZ", set), 0);
+}
+
 } // namespace
 } // namespace dravik

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/bitmap.h"
-#include "engine/canvas.h"
+#include "engine/colour_text.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // Message boxes that record what they were asked to show, for tests with and without widgets.
 #pragma once
 
-#include "ui/message_boxes.h"
+#include "texts/message_boxes.h"
 
 #include <functional>
 #include <ostream>

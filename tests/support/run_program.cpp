@@ -13,22 +13,29 @@ extern char** environ;
 
 namespace dravik::test {
 
-std::vector<std::string> ProgramResult::outLines() const {
+std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t pos = 0;
-    while (pos < out.size()) {
-        size_t end = out.find('\n', pos);
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
         if (end == std::string::npos)
-            end = out.size();
-        lines.push_back(out.substr(pos, end - pos));
+            end = text.size();
+        lines.push_back(text.substr(pos, end - pos));
         pos = end + 1;
     }
     return lines;
 }
 
-ProgramResult RunProgram(const std::vector<std::string>& args, const ProgramEnv& env,
-                         const std::string& executable, int timeoutSeconds) {
-    ProgramResult result;
+std::vector<std::string> ProgramResult::outLines() const {
+    return SplitLines(out);
+}
+
+std::vector<std::string> ProgramResult::errLines() const {
+    return SplitLines(err);
+}
+
+StartedProgram::StartedProgram(const std::vector<std::string>& args, const ProgramEnv& env,
+                               const std::string& executable) {
     std::vector<std::string> envStrings;
     std::map<std::string, std::string> overrides = env.extra;
     if (!env.runtimeDir.empty())
@@ -61,8 +68,13 @@ ProgramResult RunProgram(const std::vector<std::string>& args, const ProgramEnv&
 
     int outPipe[2];
     int errPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
-        return result;
+    if (pipe2(outPipe, O_CLOEXEC) != 0)
+        return;
+    if (pipe2(errPipe, O_CLOEXEC) != 0) {
+        close(outPipe[0]);
+        close(outPipe[1]);
+        return;
+    }
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -80,19 +92,32 @@ ProgramResult RunProgram(const std::vector<std::string>& args, const ProgramEnv&
     if (rc != 0) {
         close(outPipe[0]);
         close(errPipe[0]);
-        return result;
+        return;
     }
+    pid_ = pid;
+    out_ = outPipe[0];
+    err_ = errPipe[0];
+}
 
+StartedProgram::~StartedProgram() {
+    if (pid_ > 0)
+        wait(0);
+}
+
+ProgramResult StartedProgram::wait(int timeoutSeconds) {
+    ProgramResult result;
+    if (pid_ <= 0)
+        return result;
     timespec start{};
     clock_gettime(CLOCK_MONOTONIC, &start);
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
     int open = 2;
     bool killed = false;
     while (open > 0) {
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
-        if (!killed && now.tv_sec - start.tv_sec > timeoutSeconds) {
-            kill(pid, SIGKILL);
+        if (!killed && now.tv_sec - start.tv_sec >= timeoutSeconds) {
+            kill(pid_, SIGKILL);
             killed = true;
         }
         if (poll(fds, 2, 200) < 0)
@@ -111,13 +136,23 @@ ProgramResult RunProgram(const std::vector<std::string>& args, const ProgramEnv&
             }
         }
     }
+    for (pollfd& p : fds) {
+        if (p.fd >= 0)
+            close(p.fd);
+    }
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(pid_, &status, 0);
+    pid_ = 0;
     if (WIFEXITED(status) && !killed)
         result.exitCode = WEXITSTATUS(status);
     else if (WIFSIGNALED(status))
         result.signal = WTERMSIG(status);
     return result;
+}
+
+ProgramResult RunProgram(const std::vector<std::string>& args, const ProgramEnv& env,
+                         const std::string& executable, int timeoutSeconds) {
+    return StartedProgram(args, env, executable).wait(timeoutSeconds);
 }
 
 } // namespace dravik::test

@@ -6,9 +6,9 @@
 #include "support/pict_writer.h"
 #include "support/temp_dir.h"
 #include "support/ui_fakes.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
+#include "texts/message_boxes.h"
 #include "ui/main_window_hooks.h"
-#include "ui/message_boxes.h"
 #include "ui/window_context.h"
 
 #include <QApplication>

@@ -3,8 +3,8 @@
 #include "engine/format_tables.h"
 #include "inputs/add_inputs.h"
 #include "inputs/session.h"
-#include "ui/language_table.h"
-#include "ui/message_boxes.h"
+#include "texts/language_table.h"
+#include "texts/message_boxes.h"
 
 #include "support/temp_dir.h"
 

@@ -3,8 +3,8 @@
 #include "settings/settings.h"
 #include "support/temp_dir.h"
 #include "support/ui_fakes.h"
-#include "ui/image_slots.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
+#include "themes/image_slots.h"
 #include "ui/main_window.h"
 #include "ui/main_window_layout.h"
 

@@ -8,8 +8,8 @@
 #include "settings/settings.h"
 #include "support/loopback.h"
 #include "support/ui_fakes.h"
-#include "ui/image_slots.h"
-#include "ui/language_table.h"
+#include "texts/language_table.h"
+#include "themes/image_slots.h"
 
 #include <QApplication>
 #include <QLabel>

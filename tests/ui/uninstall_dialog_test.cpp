@@ -1,4 +1,4 @@
-#include "ui/language_table.h"
+#include "texts/language_table.h"
 #include "ui/uninstall_dialog.h"
 
 #include <QApplication>
