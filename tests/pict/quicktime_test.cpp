@@ -245,7 +245,7 @@ TEST(QuickTime, EveryCodecGivesItsPictureWithinItsLoss) {
         {"png", Record("png ", 24, Png()), 0},
         {"tiff", Record("tiff", 24, Tiff()), 0},
         {"raw 24", Record("raw ", 24, Raw(24)), 0},
-        {"raw 24, rows padded", Record("raw ", 24, Raw(24, 4)), 0},
+        {"raw 24 padded", Record("raw ", 24, Raw(24, 4)), 0},
         {"raw 32 with alpha", Record("raw ", 32, Raw(32)), 0},
         {"raw 16", Record("raw ", 16, Raw(16)), 4},
         {"cinepak", Record("cvid", 24, Encode(AV_CODEC_ID_CINEPAK, AV_PIX_FMT_RGB24)), 12},
