@@ -59,6 +59,10 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
     // the same rectangle afterwards is their fallback for machines without
     // QuickTime.
     std::vector<Rect> quickTimeRects;
+    // A few bytes of JPEG can promise an image of the largest size: the
+    // images of one picture share a budget, so that repeating one cannot
+    // make a small file decode for minutes.
+    int64_t quickTimeBudget = 4 * maxImagePixels;
 
     for (const Operation& op : parsed.operations) {
         if (const auto* clip = std::get_if<ClipOp>(&op.data)) {
@@ -76,9 +80,15 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
             else
                 port.opColour = colour->colour;
         } else if (const auto* qt = std::get_if<QuickTimeOp>(&op.data)) {
-            QuickTimeDrawn drawn = DrawQuickTime(*qt, bytes, port, target, maxImagePixels);
+            QuickTimeDrawn drawn =
+                DrawQuickTime(*qt, bytes, port, target, std::min(maxImagePixels, quickTimeBudget));
+            quickTimeBudget -= drawn.decodedPixels;
             if (!drawn.error.empty()) {
-                out.failure = PictFailure{PictFailureKind::Damaged, op.offset, {}, drawn.error};
+                out.failure = PictFailure{drawn.tooLarge ? PictFailureKind::TooLarge
+                                                         : PictFailureKind::Damaged,
+                                          op.offset,
+                                          {},
+                                          drawn.error};
                 out.failure->codec = qt->codec;
                 out.failure->noHandOver = true;
                 return out;

@@ -162,9 +162,11 @@ QuickTimeDrawn DrawQuickTime(const QuickTimeOp& op, std::span<const uint8_t> byt
     CodecOutcome decoded = DecodeImage(input);
     if (!decoded.ok) {
         out.error = decoded.error;
+        out.tooLarge = decoded.tooLarge;
         return out;
     }
     const DecodedImage& image = decoded.image;
+    out.decodedPixels = static_cast<int64_t>(image.width) * image.height;
     if (op.matte)
         out.notes.push_back("a QuickTime matte (the image is drawn whole)");
     if ((op.mode & ~64) != 0)

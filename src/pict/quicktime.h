@@ -16,7 +16,9 @@ bool ParseQuickTime(std::span<const uint8_t> data, size_t base, bool compressed,
 
 struct QuickTimeDrawn {
     bool drewPixels = false;
-    std::string error;              // the codec failed: why, and nothing was drawn
+    std::string error;     // the codec failed: why, and nothing was drawn
+    bool tooLarge = false; // ... because the image exceeds the limits
+    int64_t decodedPixels = 0;
     std::vector<std::string> notes; // passed over: a matte, a transfer mode, ...
     Rect destination;               // where the image landed, in port coordinates
 };

@@ -442,6 +442,27 @@ TEST(QuickTime, UndecodableImagesFailWithTheirReason) {
     }
 }
 
+// The images of one picture share a budget of four canvases' worth of
+// pixels, so a small file repeating a large image cannot decode for ever.
+TEST(QuickTime, ImagesShareAPixelBudget) {
+    pict::PictLimits limits;
+    limits.maxCanvasPixels = 2000; // one image: 768 pixels; the budget: 8000
+    const QuickTimeRecord r = Record("raw ", 24, Raw(24));
+    for (int copies : {10, 11}) {
+        PictWriter w(PictWriter::ExtendedV2, {0, 0, kH, kW});
+        for (int i = 0; i < copies; ++i)
+            w.quickTime(r);
+        const std::string bytes = w.finish();
+        PictResult res =
+            pict::ReadPict({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, limits);
+        if (copies == 10) {
+            EXPECT_TRUE(res.picture) << res.failure.reason;
+        } else {
+            EXPECT_EQ(res.failure.kind, PictFailureKind::TooLarge) << res.failure.reason;
+        }
+    }
+}
+
 std::string CorpusFile(const std::string& name) {
     std::ifstream in(std::string(DRAVIK_CORPUS_DIR) + "/" + name, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

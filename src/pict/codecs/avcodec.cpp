@@ -201,9 +201,10 @@ CodecOutcome DecodeWithAvcodec(const CodecInput& in) {
     avcodec_send_packet(ctx.get(), nullptr);
     if ((err = avcodec_receive_frame(ctx.get(), frame.get())) < 0)
         return CodecError(AvError(name.c_str(), err));
-    if (frame->width <= 0 || frame->height <= 0 ||
-        static_cast<int64_t>(frame->width) * frame->height > in.maxPixels)
-        return CodecError(name + ": the decoder gave a frame of a wrong size");
+    if (frame->width <= 0 || frame->height <= 0)
+        return CodecError(name + ": the decoder gave an empty frame");
+    if (static_cast<int64_t>(frame->width) * frame->height > in.maxPixels)
+        return CodecTooLarge(frame->width, frame->height);
     CodecOutcome out;
     std::string why;
     if (!ToRgb(*frame, out.image, why))

@@ -11,6 +11,13 @@ CodecOutcome CodecError(std::string why) {
     return out;
 }
 
+CodecOutcome CodecTooLarge(int64_t width, int64_t height) {
+    CodecOutcome out = CodecError("an image of " + std::to_string(width) + " x " +
+                                  std::to_string(height) + " pixels is beyond the limits");
+    out.tooLarge = true;
+    return out;
+}
+
 bool CodecSupported(const std::string& codec) {
     return codec == "jpeg" || codec == "png " || codec == "raw " || codec == "tiff" ||
            AvcodecDecodes(codec);
@@ -18,6 +25,10 @@ bool CodecSupported(const std::string& codec) {
 
 CodecOutcome DecodeImage(const CodecInput& input) {
     CodecOutcome out;
+    // The description's size holds for the decoders that take it on trust;
+    // the others check the size their own data gives.
+    if (static_cast<int64_t>(input.width) * input.height > input.maxPixels)
+        return CodecTooLarge(input.width, input.height);
     if (input.codec == "jpeg")
         out = DecodeJpeg(input);
     else if (input.codec == "png ")

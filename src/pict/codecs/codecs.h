@@ -29,6 +29,7 @@ struct CodecOutcome {
     bool ok = false;
     DecodedImage image;
     std::string error;
+    bool tooLarge = false; // the image exceeds maxPixels
 };
 
 // True when a decoder for the codec is built in.
@@ -51,5 +52,6 @@ std::vector<uint32_t> PaletteFor(const CodecInput& input); // 0xRRGGBB each
 
 // A failed outcome.
 CodecOutcome CodecError(std::string why);
+CodecOutcome CodecTooLarge(int64_t width, int64_t height);
 
 } // namespace dravik::pict

@@ -12,6 +12,7 @@ struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool tooLarge;
 };
 
 void OnError(j_common_ptr info) {
@@ -41,6 +42,7 @@ bool Decode(const CodecInput& in, DecodedImage& out, std::vector<uint8_t>& cmykR
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     if (static_cast<int64_t>(info.image_width) * info.image_height > in.maxPixels) {
+        err.tooLarge = true;
         std::snprintf(err.message, sizeof err.message, "a JPEG of %u x %u pixels", info.image_width,
                       info.image_height);
         jpeg_destroy_decompress(&info);
@@ -77,8 +79,11 @@ CodecOutcome DecodeJpeg(const CodecInput& input) {
     CodecOutcome out;
     ErrorManager err{};
     std::vector<uint8_t> cmykRow;
-    if (!Decode(input, out.image, cmykRow, err))
-        return CodecError(std::string("JPEG: ") + err.message);
+    if (!Decode(input, out.image, cmykRow, err)) {
+        out = CodecError(std::string("JPEG: ") + err.message);
+        out.tooLarge = err.tooLarge;
+        return out;
+    }
     out.ok = true;
     return out;
 }

@@ -12,8 +12,7 @@ CodecOutcome DecodePng(const CodecInput& input) {
         return CodecError(std::string("PNG: ") + image.message);
     if (static_cast<int64_t>(image.width) * image.height > input.maxPixels) {
         png_image_free(&image);
-        return CodecError("a PNG of " + std::to_string(image.width) + " x " +
-                          std::to_string(image.height) + " pixels");
+        return CodecTooLarge(image.width, image.height);
     }
     // Transparent pixels are composed over white, the canvas's colour.
     image.format = PNG_FORMAT_RGB;

@@ -64,9 +64,10 @@ CodecOutcome DecodeTiff(const CodecInput& input) {
     uint32_t w = 0, h = 0;
     TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &w);
     TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &h);
-    if (w == 0 || h == 0 || static_cast<int64_t>(w) * h > input.maxPixels)
-        return CodecError("TIFF: an image of " + std::to_string(w) + " x " + std::to_string(h) +
-                          " pixels");
+    if (w == 0 || h == 0)
+        return CodecError("TIFF: the image has no size");
+    if (static_cast<int64_t>(w) * h > input.maxPixels)
+        return CodecTooLarge(w, h);
     std::vector<uint32_t> rgba(static_cast<size_t>(w) * h);
     if (!TIFFReadRGBAImageOriented(tiff.get(), w, h, rgba.data(), ORIENTATION_TOPLEFT, 0))
         return CodecError("TIFF: the image cannot be decoded");
