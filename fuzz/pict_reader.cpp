@@ -1,8 +1,7 @@
-// Feeds arbitrary bytes to the PICT reader. The reader runs inside the
-// batch and the window, so any crash, hang or unbounded allocation here
-// would take them down with it. Seeds: seeds/pict_reader/ holds a QuickTime
-// picture of each codec (written by tests/pict/quicktime_test.cpp with
-// DRAVIK_SEED_FOLDER set), so the codecs' decoders are fuzzed too.
+// Feeds arbitrary bytes to the PICT reader, raster and drawing opcodes alike. The reader runs
+// inside the batch and the window, so any crash, hang or unbounded allocation here would take them
+// down with it. Seeds: seeds/pict_reader/ holds a QuickTime picture of each codec (written by
+// tests/pict/quicktime_test.cpp with DRAVIK_SEED_FOLDER set), so the codecs' decoders are fuzzed too.
 #include "pict/pict_reader.h"
 
 #include <cstddef>
@@ -14,6 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // their memory, large enough to reach the lowering of big frames.
     limits.maxCanvasPixels = 4'000'000;
     limits.maxOperations = 200'000;
+    // Tens of thousands of canvas-sized shapes fit in a few kilobytes; the
+    // budget keeps one input to well under a second.
+    limits.maxDrawingWork = 30'000'000;
     dravik::pict::ReadPict({data, size}, limits);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "batch/exit_codes.h"
 #include "batch/terminal_progress.h"
 #include "platform/console.h"
+#include "platform/instance_channel.h"
 #include "platform/instance_lock.h"
 #include "platform/local_time.h"
 #include "platform/paths.h"
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
     if (!lock.acquire(title)) {
         if (!params.empty())
             PrintErrorLine(GetText("Msg", "Another instance"));
+        else // a second window start shows the window that is already there
+            SendInstanceMessage(lock.channelPath(), {kRaiseRequest, ""});
         return kExitAnotherInstance;
     }
 
@@ -54,7 +57,7 @@ int main(int argc, char** argv) {
     runtime.demonstration = [&](const std::string& folder) {
         if (!WindowSystemAvailable())
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        WindowModeParts parts{settings, state, session, runtime.defaults, title, {}};
+        WindowModeParts parts{settings, state, session, runtime.defaults, title, {}, {}};
         return RunDemonstration(argc, argv, parts, folder);
     };
 
@@ -76,7 +79,8 @@ int main(int argc, char** argv) {
         PrintErrorLine(kNoDisplay);
         return kExitError;
     }
-    WindowModeParts parts{settings,         state, session,
-                          runtime.defaults, title, [&lock] { lock.release(); }};
+    const std::string channel = lock.held() ? lock.channelPath() : "";
+    WindowModeParts parts{
+        settings, state, session, runtime.defaults, title, [&lock] { lock.release(); }, channel};
     return RunWindowMode(argc, argv, parts);
 }

@@ -7,6 +7,7 @@
 #include "batch/settings_echo.h"
 #include "batch/terminal_progress.h"
 #include "engine/convert_file.h"
+#include "engine/overlays/watermark.h"
 #include "engine/overlays/watermark_font.h"
 #include "engine/save_flags.h"
 #include "inputs/add_inputs.h"

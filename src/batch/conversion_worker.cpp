@@ -66,6 +66,10 @@ void ConversionWorker(ConversionJob& job) {
             if (report != nullptr)
                 report->printLine("[OK] Saving As: " + state.currentOutput);
             ++converted;
+            // A picture converted without part of it still counts, but the
+            // user hears what is missing.
+            if (!job.run.partialNote.empty())
+                Notice(job, entry.path, job.run.partialNote);
             auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
                                std::chrono::steady_clock::now() - start)
                                .count();

@@ -108,17 +108,17 @@ std::string ReasonFor(const pict::PictFailure& failure) {
     using K = pict::PictFailureKind;
     switch (failure.kind) {
     case K::NotPict:
-        return GetText("Picture", "Not a picture");
+        return Reason("Unreadable picture");
     case K::Damaged:
-        return FillArgs(GetText("Picture", "Damaged picture"), std::to_string(failure.offset));
+        return FillArgs(Reason("Damaged picture"), std::to_string(failure.offset));
     case K::TooLarge:
-        return GetText("Picture", "Picture too large");
+        return Reason("Picture too large");
     case K::NeedsFeature:
-        return FillArgs(GetText("Picture", "Picture needs feature"), failure.feature);
+        return FillArgs(Reason("Picture needs feature"), failure.feature);
     case K::Empty:
-        return GetText("Picture", "Empty picture");
+        return Reason("Empty picture");
     case K::UnsupportedCodec:
-        return FillArgs(GetText("Picture", "Unsupported QuickTime codec"), failure.codec);
+        return FillArgs(Reason("Unsupported QuickTime codec"), failure.codec);
     }
     return {};
 }
@@ -203,6 +203,8 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
                 pict::ReadPict({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
             if (result.picture) {
                 bitmap = BitmapFromPicture(*result.picture);
+                if (bitmap && result.textLeftOut)
+                    run.partialNote = GetText("Console", "Text not drawn");
                 if (bitmap)
                     return bitmap;
                 failure.kind = pict::PictFailureKind::TooLarge; // no memory for the hand-over
@@ -240,6 +242,7 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
 
 bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run) {
     run.failureReason.clear();
+    run.partialNote.clear();
     Bitmap bitmap = LoadPicture(state.currentInput, run);
     const int loadedWidth = static_cast<int>(bitmap.width());
     const int loadedHeight = static_cast<int>(bitmap.height());

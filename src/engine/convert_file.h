@@ -48,6 +48,9 @@ class ConversionRun {
     // person ("the picture is damaged (truncated at byte 812)"); empty after
     // a success.
     std::string failureReason;
+    // What the last ConvertFile that succeeded left out of the picture, in
+    // words for a person ("text not drawn"); empty for a whole picture.
+    std::string partialNote;
 
   private:
     std::string converter_;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 
 namespace dravik {
 namespace {
@@ -65,14 +66,21 @@ Bitmap ReadRawBitmap(const std::string& path) {
     if (!f)
         return {};
     Header h{};
-    if (std::fread(&h, sizeof h, 1, f.get()) != 1 || std::memcmp(h.magic, kMagic, sizeof kMagic) != 0)
+    if (std::fread(&h, sizeof h, 1, f.get()) != 1 ||
+        std::memcmp(h.magic, kMagic, sizeof kMagic) != 0)
         return {};
-    bool depthOk = h.bpp == 1 || h.bpp == 4 || h.bpp == 8 || h.bpp == 16 || h.bpp == 24 ||
-                   h.bpp == 32;
+    bool depthOk =
+        h.bpp == 1 || h.bpp == 4 || h.bpp == 8 || h.bpp == 16 || h.bpp == 24 || h.bpp == 32;
     uint32_t paletteSize = h.bpp <= 8 ? (1u << h.bpp) : 0;
-    if (!depthOk || h.width == 0 || h.height == 0 ||
-        uint64_t{h.width} * h.height > kMaxPixels || h.pitch != ExpectedPitch(h.width, h.bpp) ||
-        h.colors != paletteSize)
+    if (!depthOk || h.width == 0 || h.height == 0 || uint64_t{h.width} * h.height > kMaxPixels ||
+        h.pitch != ExpectedPitch(h.width, h.bpp) || h.colors != paletteSize)
+        return {};
+    // The header alone can promise a gigabyte of pixels; memory is set aside
+    // only for what the file really holds.
+    struct stat st {};
+    const uint64_t needed =
+        sizeof h + uint64_t{h.colors} * sizeof(RGBQUAD) + uint64_t{h.pitch} * h.height;
+    if (::fstat(::fileno(f.get()), &st) != 0 || static_cast<uint64_t>(st.st_size) < needed)
         return {};
     Bitmap out(FreeImage_Allocate(static_cast<int>(h.width), static_cast<int>(h.height),
                                   static_cast<int>(h.bpp), h.redMask, h.greenMask, h.blueMask));

@@ -1,11 +1,16 @@
 #include "pict/draw.h"
 
+#include "pict/lines.h"
+#include "pict/modes.h"
+#include "pict/paint.h"
 #include "pict/quicktime.h"
 #include "pict/raster.h"
+#include "pict/shapes.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 namespace dravik::pict {
 namespace {
@@ -13,6 +18,158 @@ namespace {
 // A picture that moves its origin thousands of times could drift beyond any
 // coordinate a rectangle can hold; past this it draws nothing either way.
 constexpr int kOriginLimit = 1 << 20;
+
+// The pen and the patterns: the part of the port that shapes and lines use.
+struct Pen {
+    int width = 1, height = 1;
+    int mode = 8; // patCopy
+    Point location;
+    int ovalWidth = 0, ovalHeight = 0;
+    Pattern pen = Solid(), fill = Solid(), back;
+    // The "same" verbs reuse these.
+    Rect lastRect;
+    std::vector<Point> lastPoints;
+    std::optional<Region> lastRegion;
+
+    static Pattern Solid() {
+        Pattern p;
+        p.bits.fill(0xFF);
+        return p;
+    }
+};
+
+Rect Inset(const Rect& r, int dh, int dv) {
+    return {r.top + dv, r.left + dh, r.bottom - dv, r.right - dh};
+}
+
+// Draws lines and shape verbs; notes what it could not draw as recorded.
+class ShapeDrawer {
+  public:
+    ShapeDrawer(const RasterTarget& target, const PortState& port, DrawBudget& budget,
+                std::function<void(std::string)> note)
+        : target_(target), port_(port), budget_(budget), note_(std::move(note)) {}
+
+    Pen pen;
+
+    bool line(const LineOp& op) {
+        const Point from = op.start.value_or(pen.location);
+        const Point to = op.relative ? Point{from.h + op.end.h, from.v + op.end.v} : op.end;
+        pen.location = to;
+        const Point a = local(from), b = local(to);
+        CoverageBuilder rows =
+            BuilderFor(std::min(a.v, b.v), std::max(a.v, b.v) + pen.height, target_.area);
+        AddLine(rows, a, b, pen.width, pen.height, target_.area);
+        return paint(rows.finish(), pen.pen, penMode());
+    }
+
+    bool shape(ShapeOp op) {
+        if (op.same) {
+            op.rect = pen.lastRect;
+            op.points = pen.lastPoints;
+            op.region = pen.lastRegion;
+        } else if (op.kind == ShapeOp::Polygon) {
+            pen.lastPoints = op.points;
+        } else if (op.kind == ShapeOp::Region) {
+            pen.lastRegion = op.region;
+        } else {
+            pen.lastRect = op.rect;
+        }
+        const Rect r = op.rect.offset(-port_.originH, -port_.originV);
+        const bool frame = op.verb == ShapeOp::Frame;
+        if (frame && (pen.width <= 0 || pen.height <= 0))
+            return false;
+        const int pw = pen.width, ph = pen.height;
+        Coverage c;
+        switch (op.kind) {
+        case ShapeOp::Rect:
+            c = RectCoverage(r, target_.area);
+            if (frame)
+                c = Subtract(c, RectCoverage(Inset(r, pw, ph), target_.area));
+            break;
+        case ShapeOp::RoundRect:
+            c = RoundRectCoverage(r, pen.ovalWidth, pen.ovalHeight, target_.area);
+            if (frame)
+                c = Subtract(c, RoundRectCoverage(Inset(r, pw, ph), pen.ovalWidth - 2 * pw,
+                                                  pen.ovalHeight - 2 * ph, target_.area));
+            break;
+        case ShapeOp::Oval:
+        case ShapeOp::Arc:
+            c = OvalCoverage(r, target_.area);
+            if (frame)
+                c = Subtract(c, OvalCoverage(Inset(r, pw, ph), target_.area));
+            if (op.kind == ShapeOp::Arc)
+                c = ArcWedge(c, r, op.startAngle, op.arcAngle, budget_);
+            break;
+        case ShapeOp::Polygon: {
+            std::vector<Point> points = op.points;
+            for (Point& p : points)
+                p = local(p);
+            if (frame) {
+                int top = INT32_MAX, bottom = INT32_MIN;
+                for (const Point& p : points) {
+                    top = std::min(top, p.v);
+                    bottom = std::max(bottom, p.v + ph);
+                }
+                CoverageBuilder b = BuilderFor(top, bottom, target_.area);
+                for (size_t i = 1; i < points.size() && budget_.take(1); ++i)
+                    AddLine(b, points[i - 1], points[i], pw, ph, target_.area);
+                c = b.finish();
+            } else {
+                c = PolygonCoverage(points, target_.area, budget_);
+            }
+            break;
+        }
+        case ShapeOp::Region: {
+            if (!op.region)
+                return false;
+            const Region region = op.region->offset(-port_.originH, -port_.originV);
+            if (frame) {
+                const Rect wider = Inset(target_.area, -pw, -ph);
+                const Coverage whole = RegionCoverage(region, wider, budget_);
+                c = Subtract(whole, InsetCoverage(whole, pw, ph, budget_));
+            } else {
+                c = RegionCoverage(region, target_.area, budget_);
+            }
+            break;
+        }
+        }
+        switch (op.verb) {
+        case ShapeOp::Frame:
+        case ShapeOp::Paint:
+            return paint(c, pen.pen, penMode());
+        case ShapeOp::Erase:
+            return paint(c, pen.back, kSrcCopy);
+        case ShapeOp::Invert:
+            return paint(c, Pen::Solid(), kSrcXor);
+        case ShapeOp::Fill:
+            return paint(c, pen.fill, kSrcCopy);
+        }
+        return false;
+    }
+
+  private:
+    Point local(Point p) const { return {p.h - port_.originH, p.v - port_.originV}; }
+
+    // The pen mode as a source mode; the unknown ones draw as patCopy.
+    int penMode() {
+        const int m = pen.mode;
+        if (m >= kPatternModes && m < 2 * kPatternModes)
+            return m - kPatternModes;
+        if (KnownMode(m))
+            return m;
+        note_("pen mode " + std::to_string(m) + " drawn as patCopy");
+        return kSrcCopy;
+    }
+
+    bool paint(const Coverage& c, const Pattern& pattern, int mode) {
+        return PaintCoverage(c, pattern, mode, port_, target_, budget_);
+    }
+
+    const RasterTarget& target_;
+    const PortState& port_;
+    DrawBudget& budget_;
+    std::function<void(std::string)> note_;
+};
 
 } // namespace
 
@@ -40,7 +197,8 @@ CanvasGeometry ChooseGeometry(const PictHeader& header, int64_t maxPixels) {
 }
 
 DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> bytes,
-                           const CanvasGeometry& geometry, int64_t maxImagePixels) {
+                           const CanvasGeometry& geometry, int64_t maxWork,
+                           int64_t maxImagePixels) {
     DrawOutcome out;
     out.picture.width = geometry.width;
     out.picture.height = geometry.height;
@@ -63,6 +221,9 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
     // images of one picture share a budget, so that repeating one cannot
     // make a small file decode for minutes.
     int64_t quickTimeBudget = 4 * maxImagePixels;
+    DrawBudget budget{maxWork};
+    ShapeDrawer shapes(target, port, budget, note);
+    Pen& pen = shapes.pen;
 
     for (const Operation& op : parsed.operations) {
         if (const auto* clip = std::get_if<ClipOp>(&op.data)) {
@@ -107,9 +268,34 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
             out.drewSomething = out.drewSomething || notes.drewPixels;
             if (notes.unknownMode)
                 note("transfer mode " + std::to_string(raster->mode) + " drawn as srcCopy");
+        } else if (const auto* line = std::get_if<LineOp>(&op.data)) {
+            out.drewSomething = shapes.line(*line) || out.drewSomething;
+        } else if (const auto* shape = std::get_if<ShapeOp>(&op.data)) {
+            out.drewSomething = shapes.shape(*shape) || out.drewSomething;
+        } else if (const auto* set = std::get_if<PenOp>(&op.data)) {
+            if (set->which == PenOp::Size) {
+                pen.width = set->h;
+                pen.height = set->v;
+            } else if (set->which == PenOp::Mode) {
+                pen.mode = set->h;
+            } else if (set->which == PenOp::OvalSize) {
+                pen.ovalWidth = set->h;
+                pen.ovalHeight = set->v;
+            }
+        } else if (const auto* pattern = std::get_if<PatternOp>(&op.data)) {
+            Pattern& p = pattern->which == PatternOp::Pen    ? pen.pen
+                         : pattern->which == PatternOp::Fill ? pen.fill
+                                                             : pen.back;
+            p = pattern->pattern;
+        } else if (const auto* feature = std::get_if<FeatureOp>(&op.data)) {
+            note(feature->feature + " not drawn");
         } else if (const auto* skip = std::get_if<SkipOp>(&op.data)) {
             if (!skip->note.empty())
                 note(skip->note);
+        }
+        if (budget.spent()) {
+            out.overBudget = true;
+            break;
         }
     }
     return out;

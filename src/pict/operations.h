@@ -7,6 +7,7 @@
 #include "pict/pict_reader.h"
 #include "pict/region.h"
 
+#include <array>
 #include <string>
 #include <variant>
 
@@ -82,6 +83,52 @@ struct QuickTimeOp {
     bool supported = false;              // a decoder for the codec is built in
 };
 
+struct Point {
+    int h = 0, v = 0;
+    bool operator==(const Point&) const = default;
+};
+
+// A pattern as a port holds it: 8x8 bits coloured with the foreground (1)
+// and background (0) colours, or a pixel pattern's own colours.
+struct Pattern {
+    std::array<uint8_t, 8> bits{};
+    // A pixel pattern's colours, row by row, when it has its own; a dither
+    // pattern (type 2) is one colour.
+    int width = 0, height = 0;
+    std::vector<Rgb> pixels;
+    bool operator==(const Pattern&) const = default;
+};
+
+// Sets one of the port's pens, patterns or sizes.
+struct PenOp {
+    enum Which { Size, Mode, OvalSize, LocationFraction } which = Size;
+    int h = 0, v = 0; // a size or oval size; Mode and LocationFraction use h
+};
+struct PatternOp {
+    enum Which { Pen, Fill, Back } which = Pen;
+    Pattern pattern;
+};
+
+// Line, LineFrom, ShortLine and ShortLineFrom: from `start` (the pen
+// location when absent) to `end`, or by `end` when `relative`.
+struct LineOp {
+    std::optional<Point> start;
+    Point end;
+    bool relative = false;
+};
+
+// One shape verb. The "same" opcodes leave the geometry out and reuse the
+// last shape the picture drew.
+struct ShapeOp {
+    enum Kind { Rect, RoundRect, Oval, Arc, Polygon, Region } kind = Rect;
+    enum Verb { Frame, Paint, Erase, Invert, Fill } verb = Frame;
+    bool same = false;
+    pict::Rect rect;                  // rect, round rect, oval, arc; a polygon's bounds
+    int startAngle = 0, arcAngle = 0; // arcs, in degrees clockwise from 12 o'clock
+    std::vector<Point> points;        // polygons
+    std::optional<pict::Region> region;
+};
+
 struct CommentOp {
     int kind = 0;
     size_t size = 0;
@@ -90,8 +137,10 @@ struct CommentOp {
 // Content the reader does not draw yet; a picture holding any is answered
 // "needs a feature" so that another loader gets its chance.
 struct FeatureOp {
-    std::string feature; // "vector drawing", "text", "QuickTime payload", ...
+    std::string feature; // "text", "QuickTime payload", ...
 };
+// Text is drawn around: a picture with text is drawn without it.
+inline const std::string kTextFeature = "text";
 
 // Parsed and sized but without effect on the picture (pen and text state,
 // reserved opcodes, headers). `note` says what it was when it is worth
@@ -103,7 +152,8 @@ struct SkipOp {
 struct EndOp {};
 
 using OperationData = std::variant<SkipOp, ClipOp, OriginOp, ColourOp, RasterOp, CommentOp,
-                                   FeatureOp, EndOp, QuickTimeOp>;
+                                   FeatureOp, EndOp, PenOp, PatternOp, LineOp, ShapeOp,
+                                   QuickTimeOp>;
 
 struct Operation {
     uint16_t opcode = 0;

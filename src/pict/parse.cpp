@@ -4,6 +4,7 @@
 #include "pict/byte_reader.h"
 #include "pict/operations.h"
 #include "pict/quicktime.h"
+#include "pict/raster.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -186,6 +187,13 @@ OpcodeInfo Info(uint16_t op) {
     return {"reserved", S::LongLength, 0, E::Reserved};
 }
 
+Point ReadPoint(ByteReader& r) {
+    Point p;
+    p.v = r.s16();
+    p.h = r.s16();
+    return p;
+}
+
 Rect ReadRect(ByteReader& r) {
     Rect rect;
     rect.top = r.s16();
@@ -230,6 +238,20 @@ std::optional<Rgb> OldStyleColour(uint32_t value) {
     default:
         return std::nullopt;
     }
+}
+
+// The shape and verb of the opcodes 0x30-0x8F; none for the reserved ones.
+std::optional<ShapeOp> ShapeVerb(uint16_t op) {
+    if (op < 0x30 || op >= 0x90)
+        return std::nullopt;
+    const int verb = (op - 0x30) % 16;
+    if ((verb >= 5 && verb < 8) || verb >= 13)
+        return std::nullopt;
+    ShapeOp s;
+    s.kind = static_cast<ShapeOp::Kind>((op - 0x30) / 16);
+    s.same = verb >= 8;
+    s.verb = static_cast<ShapeOp::Verb>(verb % 8);
+    return s;
 }
 
 // How the pixel rows of a raster opcode are laid out in the file.
@@ -310,6 +332,49 @@ bool SkipRows(ByteReader& r, const RowLayout& layout, int rows) {
     return true;
 }
 
+// The colours of a type 1 pixel pattern's rows. Patterns beyond 64x64 or
+// deeper than 8 bits keep their 1-bit pattern instead.
+void DecodePixelPattern(const RasterOp& pat, const RowLayout& layout, std::span<const uint8_t> rows,
+                        Pattern& out) {
+    const int w = pat.bounds.width(), h = pat.bounds.height();
+    const int d = pat.pixelSize;
+    if (w < 1 || h < 1 || w > 64 || h > 64 || !(d == 1 || d == 2 || d == 4 || d == 8))
+        return;
+    const size_t rowLength =
+        std::max<size_t>(layout.rawRowBytes, (static_cast<size_t>(w) * d + 7) / 8);
+    std::vector<uint8_t> row(rowLength);
+    std::vector<Rgb> pixels;
+    size_t at = 0;
+    for (int y = 0; y < h; ++y) {
+        std::fill(row.begin(), row.end(), 0);
+        if (layout.packed) {
+            const size_t countBytes = layout.countIsWord ? 2 : 1;
+            if (rows.size() - at < countBytes)
+                return;
+            size_t count = rows[at];
+            if (countBytes == 2)
+                count = (count << 8) | rows[at + 1];
+            at += countBytes;
+            count = std::min(count, rows.size() - at);
+            UnpackBitsRow(rows.subspan(at, count), 1, row);
+            at += count;
+        } else {
+            const size_t n = std::min(layout.rawRowBytes, rows.size() - at);
+            std::copy_n(rows.begin() + static_cast<ptrdiff_t>(at), std::min(n, row.size()),
+                        row.begin());
+            at += n;
+        }
+        for (int x = 0; x < w; ++x) {
+            const size_t bit = static_cast<size_t>(x) * d;
+            const unsigned idx = (row[bit >> 3] >> (8 - d - (bit & 7))) & ((1u << d) - 1);
+            pixels.push_back(idx < pat.colours.size() ? pat.colours[idx] : Rgb{});
+        }
+    }
+    out.width = w;
+    out.height = h;
+    out.pixels = std::move(pixels);
+}
+
 struct Walker {
     std::span<const uint8_t> bytes;
     const PictLimits& limits;
@@ -372,9 +437,34 @@ struct Walker {
         return true;
     }
 
-    bool skipPixPat(size_t at) {
+    // A polygon (size, bounds, points) or a region, as the verbs carry them.
+    static bool readShapeData(ShapeOp& shape, std::span<const uint8_t> data) {
+        if (shape.kind == ShapeOp::Region) {
+            shape.region = Region::FromData(data);
+            if (shape.region)
+                shape.rect = shape.region->bounds();
+            return shape.region.has_value();
+        }
+        if (data.size() < 10)
+            return false;
+        ByteReader d(data, 2);
+        shape.rect = ReadRect(d);
+        shape.points.reserve((data.size() - 10) / 4);
+        while (d.left() >= 4)
+            shape.points.push_back(ReadPoint(d));
+        return true;
+    }
+
+    // BkPixPat, PnPixPat and FillPixPat: the 1-bit pattern, then a pixel
+    // map with its colour table and rows (type 1) or one RGB colour (type 2).
+    bool readPixPat(uint16_t opcode, size_t at, Operation& op) {
+        PatternOp p;
+        p.which = opcode == 0x12   ? PatternOp::Back
+                  : opcode == 0x13 ? PatternOp::Pen
+                                   : PatternOp::Fill;
         const uint16_t type = r.u16();
-        r.skip(8);
+        for (uint8_t& b : p.pattern.bits)
+            b = r.u8();
         if (type == 1) {
             RasterOp pat;
             const uint16_t rowBytes = r.u16();
@@ -382,18 +472,25 @@ struct Walker {
             pat.rowBytes = rowBytes & 0x3FFF;
             pat.bounds = ReadRect(r);
             ReadPixMap(r, pat);
+            const int depth = pat.pixelSize;
             if (pat.pixelSize > 8)
                 pat.pixelSize = 8; // only the table's size matters here
             if (!ReadColourTable(r, pat))
                 return damaged(at, "a pixel pattern runs past the end of the data");
             pat.packType = 0;
-            if (pat.bounds.height() < 0 || !SkipRows(r, LayoutOf(pat, 0x98), pat.bounds.height()))
+            const RowLayout layout = LayoutOf(pat, 0x98);
+            const size_t rowsAt = r.pos();
+            if (pat.bounds.height() < 0 || !SkipRows(r, layout, pat.bounds.height()))
                 return damaged(at, "a pixel pattern runs past the end of the data");
+            pat.pixelSize = depth;
+            DecodePixelPattern(pat, layout, bytes.subspan(rowsAt, r.pos() - rowsAt), p.pattern);
         } else if (type == 2) {
-            r.skip(6);
+            p.pattern.width = p.pattern.height = 1;
+            p.pattern.pixels = {ReadRgb(r)};
         }
         if (r.failed())
             return damaged(at, "a pattern runs past the end of the data");
+        op.data = std::move(p);
         return true;
     }
 
@@ -416,10 +513,74 @@ struct Walker {
             int n = info.fixed;
             if (opcode == 0x11 && version == 1)
                 n = 1;
-            if (!r.has(static_cast<size_t>(n)))
+            if (!r.has(static_cast<size_t>(n))) {
+                if (info.effect == Effect::Vector)
+                    return damaged(at, info.name + " runs past the end of the data");
                 break;
+            }
             ByteReader d(r.take(static_cast<size_t>(n)));
+            if (auto shape = ShapeVerb(opcode)) {
+                if (!shape->same)
+                    shape->rect = ReadRect(d);
+                if (shape->kind == ShapeOp::Arc) {
+                    shape->startAngle = d.s16();
+                    shape->arcAngle = d.s16();
+                }
+                op.data = std::move(*shape);
+                return true;
+            }
             switch (opcode) {
+            case 0x07:
+            case 0x0B: {
+                PenOp p;
+                p.which = opcode == 0x07 ? PenOp::Size : PenOp::OvalSize;
+                p.v = d.s16();
+                p.h = d.s16();
+                // After a QuickTime image, a pen height of 0x00AE announces
+                // the fallback for machines without QuickTime (the
+                // "QuickTime and a ... decompressor" notice): the pen width
+                // is the number of its bytes, which are passed over.
+                if (opcode == 0x07 && afterQuickTime && p.v == 0x00AE) {
+                    r.skip(std::min<size_t>(static_cast<uint16_t>(p.h), r.left()));
+                    op.data = SkipOp{};
+                    return true;
+                }
+                op.data = p;
+                return true;
+            }
+            case 0x08:
+            case 0x15:
+                op.data = PenOp{opcode == 0x08 ? PenOp::Mode : PenOp::LocationFraction, d.u16(), 0};
+                return true;
+            case 0x02:
+            case 0x09:
+            case 0x0A: {
+                PatternOp p;
+                p.which = opcode == 0x02   ? PatternOp::Back
+                          : opcode == 0x09 ? PatternOp::Pen
+                                           : PatternOp::Fill;
+                for (uint8_t& b : p.pattern.bits)
+                    b = d.u8();
+                op.data = std::move(p);
+                return true;
+            }
+            case 0x20:
+            case 0x21:
+            case 0x22:
+            case 0x23: {
+                LineOp line;
+                if (opcode == 0x20 || opcode == 0x22)
+                    line.start = ReadPoint(d);
+                if (opcode == 0x20 || opcode == 0x21) {
+                    line.end = ReadPoint(d);
+                } else {
+                    line.relative = true;
+                    line.end.h = static_cast<int8_t>(d.u8());
+                    line.end.v = static_cast<int8_t>(d.u8());
+                }
+                op.data = line;
+                return true;
+            }
             case 0x0C: {
                 OriginOp o;
                 o.dv = d.s16();
@@ -457,17 +618,6 @@ struct Walker {
             case 0x0C00:
                 readHeaderOp(d);
                 return true;
-            case 0x07:
-                // After a QuickTime image, a pen height of 0x00AE announces
-                // the fallback for machines without QuickTime (the
-                // "QuickTime and a ... decompressor" notice): the pen width
-                // is the number of its bytes, which are passed over.
-                if (afterQuickTime && d.u16() == 0x00AE) {
-                    r.skip(std::min<size_t>(d.u16(), r.left()));
-                    op.data = SkipOp{};
-                    return true;
-                }
-                break;
             default:
                 break;
             }
@@ -496,6 +646,13 @@ struct Walker {
                 op.data = ClipOp{std::move(*region)};
                 return true;
             }
+            auto shape = ShapeVerb(opcode);
+            if (shape && !r.failed()) {
+                if (!readShapeData(*shape, data))
+                    return damaged(at, "a polygon or region shape is malformed or too complex");
+                op.data = std::move(*shape);
+                return true;
+            }
             break;
         }
         case Size::LongText:
@@ -521,18 +678,15 @@ struct Walker {
             return true;
         }
         case Size::PixPat:
-            if (!skipPixPat(at))
-                return false;
-            break;
+            return readPixPat(opcode, at, op);
         }
         if (r.failed())
             return damaged(at, info.name + " runs past the end of the data");
         switch (info.effect) {
-        case Effect::Vector:
-            op.data = FeatureOp{"vector drawing"};
+        case Effect::Vector: // every drawing opcode returned its operation above
             break;
         case Effect::Text:
-            op.data = FeatureOp{"text"};
+            op.data = FeatureOp{kTextFeature};
             break;
         case Effect::QuickTime: // readQuickTime has read it
             break;

@@ -50,11 +50,18 @@ PictResult ReadPict(std::span<const uint8_t> bytes, const PictLimits& limits) {
         }
     }
     // Drawing only part of a picture would make it look worse than another
-    // loader may: anything this reader lacks hands the whole file on.
+    // loader may: anything this reader lacks hands the whole file on. Text
+    // is the exception: no other loader draws it either, so a picture with
+    // text is drawn without it and the text noted as skipped.
     std::vector<std::string> features;
-    size_t firstAt = 0;
+    size_t firstAt = 0, firstTextAt = 0;
+    bool hasText = false;
     for (const Operation& op : parsed.operations) {
-        if (const auto* f = std::get_if<FeatureOp>(&op.data)) {
+        if (const auto* f = std::get_if<FeatureOp>(&op.data); f && f->feature == kTextFeature) {
+            firstTextAt = hasText ? firstTextAt : op.offset;
+            hasText = true;
+        }
+        if (const auto* f = std::get_if<FeatureOp>(&op.data); f && f->feature != kTextFeature) {
             if (features.empty())
                 firstAt = op.offset;
             if (std::find(features.begin(), features.end(), f->feature) == features.end())
@@ -71,18 +78,33 @@ PictResult ReadPict(std::span<const uint8_t> bytes, const PictLimits& limits) {
         return result;
     }
     const CanvasGeometry geometry = ChooseGeometry(parsed.header, limits.maxCanvasPixels);
-    DrawOutcome drawn = DrawOperations(parsed, bytes, geometry, limits.maxCanvasPixels);
+    DrawOutcome drawn =
+        DrawOperations(parsed, bytes, geometry, limits.maxDrawingWork, limits.maxCanvasPixels);
     if (drawn.failure) {
         result.failure = *drawn.failure;
         return result;
     }
     result.skipped = std::move(drawn.skipped);
+    if (drawn.overBudget) {
+        result.failure = PictFailure{PictFailureKind::TooLarge,
+                                     bytes.size(),
+                                     {},
+                                     "drawing the shapes costs more than the limit allows"};
+        return result;
+    }
+    if (!drawn.drewSomething && hasText) {
+        result.failure = PictFailure{PictFailureKind::NeedsFeature, firstTextAt, kTextFeature,
+                                     "the picture holds only text"};
+        result.failure.noHandOver = quickTime;
+        return result;
+    }
     if (!drawn.drewSomething) {
         result.failure =
             PictFailure{PictFailureKind::Empty, bytes.size(), {}, "the picture draws nothing"};
         return result;
     }
     result.picture = std::move(drawn.picture);
+    result.textLeftOut = hasText;
     return result;
 }
 
@@ -124,6 +146,26 @@ std::string DescribeOperation(const Operation& op, int version) {
                         (d.matte ? " matte" : "") + (d.supported ? "" : " [not supported]");
             } else if constexpr (std::is_same_v<T, FeatureOp>) {
                 line += " [needs " + d.feature + "]";
+            } else if constexpr (std::is_same_v<T, PenOp>) {
+                line += " " + std::to_string(d.h) + "," + std::to_string(d.v);
+            } else if constexpr (std::is_same_v<T, LineOp>) {
+                if (d.start)
+                    line +=
+                        " from " + std::to_string(d.start->h) + "," + std::to_string(d.start->v);
+                line += (d.relative ? " by " : " to ") + std::to_string(d.end.h) + "," +
+                        std::to_string(d.end.v);
+            } else if constexpr (std::is_same_v<T, ShapeOp>) {
+                if (!d.same)
+                    line += " " + RectText(d.rect);
+                if (d.kind == ShapeOp::Arc)
+                    line += " angles " + std::to_string(d.startAngle) + "," +
+                            std::to_string(d.arcAngle);
+                if (!d.points.empty())
+                    line += " " + std::to_string(d.points.size()) + " points";
+            } else if constexpr (std::is_same_v<T, PatternOp>) {
+                if (!d.pattern.pixels.empty())
+                    line += " pixels " + std::to_string(d.pattern.width) + "x" +
+                            std::to_string(d.pattern.height);
             } else if constexpr (std::is_same_v<T, SkipOp>) {
                 if (!d.note.empty())
                     line += " [" + d.note + "]";

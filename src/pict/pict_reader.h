@@ -20,6 +20,10 @@ struct PictLimits {
     // No picture needs more operations than this; a file that walks past it
     // is answered "too large" rather than read for ever.
     size_t maxOperations = 4'000'000;
+    // Drawing shapes costs about one unit per pixel and per span touched; a
+    // picture of thousands of canvas-sized shapes is answered "too large"
+    // rather than drawn for minutes.
+    int64_t maxDrawingWork = 4'000'000'000;
 };
 
 // The picture as drawn: rows top first, three bytes (R, G, B) per pixel.
@@ -56,6 +60,9 @@ struct PictResult {
     // Content that was passed over while drawing (reserved opcodes, unknown
     // transfer modes drawn as srcCopy, ...), one line each.
     std::vector<std::string> skipped;
+    // The picture holds text, which this reader does not draw yet: the
+    // picture came out without it.
+    bool textLeftOut = false;
 };
 
 PictResult ReadPict(std::span<const uint8_t> bytes, const PictLimits& limits = {});

@@ -1,37 +1,13 @@
 #include "pict/raster.h"
 
+#include "pict/axis.h"
+#include "pict/modes.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace dravik::pict {
 namespace {
-
-int64_t FloorDiv(int64_t a, int64_t b) {
-    int64_t q = a / b;
-    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-int64_t CeilDiv(int64_t a, int64_t b) {
-    return -FloorDiv(-a, b);
-}
-
-// Picture coordinates to canvas pixels and back; the identity plus an
-// offset unless the canvas was made smaller or larger than the area.
-struct Axis {
-    int64_t origin; // the area's first coordinate
-    int64_t span;   // the area's length in picture units
-    int64_t pixels; // the canvas's length
-
-    int toCanvas(int64_t p) const {
-        return static_cast<int>(std::clamp<int64_t>(FloorDiv((p - origin) * pixels, span),
-                                                    -(int64_t{1} << 30), int64_t{1} << 30));
-    }
-    // The first canvas pixel whose picture coordinate is at least p.
-    int firstAtOrAfter(int64_t p) const {
-        return static_cast<int>(std::clamp<int64_t>(CeilDiv((p - origin) * pixels, span),
-                                                    -(int64_t{1} << 30), int64_t{1} << 30));
-    }
-    int64_t toPicture(int64_t c) const { return origin + FloorDiv(c * span, pixels); }
-};
 
 enum class Format { Bits, Direct16, Chunky32, Rgb24, Planar32 };
 
@@ -180,133 +156,6 @@ void SampleRow(const RasterOp& op, const RowShape& shape, const uint8_t* u,
     }
 }
 
-template <typename F> void EachPixel(uint8_t* d, const uint8_t* s, int n, F f) {
-    for (int i = 0; i < n; ++i, d += 3, s += 3)
-        f(d, s, i);
-}
-
-uint8_t Mix(int from, int to, int amount) { // amount 0..255 of `to`
-    return static_cast<uint8_t>(from + (to - from) * amount / 255);
-}
-
-enum Mode {
-    kSrcCopy = 0,
-    kSrcOr,
-    kSrcXor,
-    kSrcBic,
-    kNotSrcCopy,
-    kNotSrcOr,
-    kNotSrcXor,
-    kNotSrcBic,
-    kBlend = 32,
-    kAddPin,
-    kAddOver,
-    kSubPin,
-    kTransparent,
-    kAddMax,
-    kSubOver,
-    kAdMin,
-};
-
-// Combines n source pixels with the canvas. `ink` is set for 1-bit bitmaps:
-// their boolean modes paint with the port's colours where the bit says so.
-void Transfer(int mode, uint8_t* d, const uint8_t* s, const uint8_t* ink, int n, bool pixMap,
-              const PortState& port) {
-    const uint8_t fg[3] = {port.fore.r, port.fore.g, port.fore.b};
-    const uint8_t bg[3] = {port.back.r, port.back.g, port.back.b};
-    const uint8_t op[3] = {port.opColour.r, port.opColour.g, port.opColour.b};
-    const bool invert = mode >= kNotSrcCopy && mode <= kNotSrcBic;
-    // How dark the source is, per channel: 255 where it is black.
-    auto dark = [&](const uint8_t* sp, int i, int c) -> int {
-        int v = ink != nullptr ? (ink[i] ? 255 : 0) : 255 - sp[c];
-        return invert ? 255 - v : v;
-    };
-    switch (mode) {
-    case kSrcCopy:
-        std::memcpy(d, s, static_cast<size_t>(n) * 3);
-        break;
-    case kNotSrcCopy:
-        EachPixel(d, s, n, [&](uint8_t* dp, const uint8_t* sp, int i) {
-            for (int c = 0; c < 3; ++c) {
-                int k = dark(sp, i, c);
-                dp[c] = pixMap ? static_cast<uint8_t>(255 - k) : Mix(bg[c], fg[c], k);
-            }
-        });
-        break;
-    case kSrcOr:
-    case kNotSrcOr:
-        EachPixel(d, s, n, [&](uint8_t* dp, const uint8_t* sp, int i) {
-            for (int c = 0; c < 3; ++c)
-                dp[c] = Mix(dp[c], fg[c], dark(sp, i, c));
-        });
-        break;
-    case kSrcBic:
-    case kNotSrcBic:
-        EachPixel(d, s, n, [&](uint8_t* dp, const uint8_t* sp, int i) {
-            for (int c = 0; c < 3; ++c)
-                dp[c] = Mix(dp[c], bg[c], dark(sp, i, c));
-        });
-        break;
-    case kSrcXor:
-    case kNotSrcXor:
-        EachPixel(d, s, n, [&](uint8_t* dp, const uint8_t* sp, int i) {
-            for (int c = 0; c < 3; ++c)
-                dp[c] = static_cast<uint8_t>(dp[c] ^ dark(sp, i, c));
-        });
-        break;
-    case kBlend:
-        EachPixel(d, s, n, [&](uint8_t* dp, const uint8_t* sp, int) {
-            for (int c = 0; c < 3; ++c)
-                dp[c] = Mix(dp[c], sp[c], op[c]);
-        });
-        break;
-    case kAddPin:
-        EachPixel(d, s, n, [&](uint8_t* dp, const uint8_t* sp, int) {
-            for (int c = 0; c < 3; ++c)
-                dp[c] = static_cast<uint8_t>(std::min(dp[c] + sp[c], int{op[c]}));
-        });
-        break;
-    case kAddOver:
-        EachPixel(d, s, n, [&](uint8_t* dp, const uint8_t* sp, int) {
-            for (int c = 0; c < 3; ++c)
-                dp[c] = static_cast<uint8_t>(dp[c] + sp[c]);
-        });
-        break;
-    case kSubPin:
-        EachPixel(d, s, n, [&](uint8_t* dp, const uint8_t* sp, int) {
-            for (int c = 0; c < 3; ++c)
-                dp[c] = static_cast<uint8_t>(std::max(dp[c] - sp[c], int{op[c]}));
-        });
-        break;
-    case kTransparent:
-        EachPixel(d, s, n, [&](uint8_t* dp, const uint8_t* sp, int) {
-            if (sp[0] != bg[0] || sp[1] != bg[1] || sp[2] != bg[2])
-                std::memcpy(dp, sp, 3);
-        });
-        break;
-    case kAddMax:
-        EachPixel(d, s, n, [&](uint8_t* dp, const uint8_t* sp, int) {
-            for (int c = 0; c < 3; ++c)
-                dp[c] = std::max(dp[c], sp[c]);
-        });
-        break;
-    case kSubOver:
-        EachPixel(d, s, n, [&](uint8_t* dp, const uint8_t* sp, int) {
-            for (int c = 0; c < 3; ++c)
-                dp[c] = static_cast<uint8_t>(dp[c] - sp[c]);
-        });
-        break;
-    case kAdMin:
-        EachPixel(d, s, n, [&](uint8_t* dp, const uint8_t* sp, int) {
-            for (int c = 0; c < 3; ++c)
-                dp[c] = std::min(dp[c], sp[c]);
-        });
-        break;
-    default:
-        break;
-    }
-}
-
 // The canvas spans of a region on canvas row cy.
 void RegionSpans(RegionRows& region, int64_t pictureY, const Axis& x, std::vector<int>& out) {
     out.clear();
@@ -347,9 +196,7 @@ RasterNotes DrawRaster(const RasterOp& op, std::span<const uint8_t> bytes, const
                        const RasterTarget& target) {
     RasterNotes notes;
     int mode = op.mode & ~64; // ditherCopy draws as srcCopy
-    const bool known =
-        (mode >= kSrcCopy && mode <= kNotSrcBic) || (mode >= kBlend && mode <= kAdMin);
-    if (!known) {
+    if (!KnownMode(mode)) {
         notes.unknownMode = true;
         mode = kSrcCopy;
     }

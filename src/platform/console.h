@@ -20,6 +20,12 @@ public:
     void waitForKey() override;
 };
 
+// "Press any key": on a terminal one key, read without echo and without
+// waiting for Enter, the terminal's settings restored afterwards; a stop
+// signal (Ctrl+C, kill, hang-up) also ends the wait. Elsewhere one byte, or
+// end of input.
+void WaitForKey(int fd);
+
 // One line on stderr, for what must not mix with the report on stdout.
 void PrintErrorLine(const std::string& line);
 

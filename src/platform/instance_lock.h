@@ -14,17 +14,27 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // False when another process holds the lock (or the lock file cannot be
-    // made at all, which we treat the same way rather than run twice).
+    // False only when another process holds the lock. The lock file goes
+    // into $XDG_RUNTIME_DIR, or into the temp folder when it cannot be made
+    // there (a stale or foreign runtime folder); when it can be made in
+    // neither, the program runs unguarded rather than refuse every start.
     bool acquire(const std::string& name);
     void release();
     bool held() const { return fd_ >= 0; }
 
-    // $XDG_RUNTIME_DIR, else the temp folder, and the name with "/" made safe.
-    static std::string LockPath(const std::string& name);
+    // The lock file held, or the one another process holds after a refused
+    // acquire; empty when running unguarded.
+    const std::string& path() const { return path_; }
+    // The socket the holder of path() listens on for requests of later
+    // starts: the lock file's name with ".sock" for ".lock".
+    std::string channelPath() const;
 
-private:
+    // The lock file in `folder` (ending in "/"), with "/" in the name made safe.
+    static std::string LockPath(const std::string& folder, const std::string& name);
+
+  private:
     int fd_ = -1;
+    std::string path_;
 };
 
 } // namespace dravik

@@ -21,23 +21,45 @@ void OnStopSignal(int sig) {
     errno = saved;
 }
 
-} // namespace
-
-bool InstallStopSignals(std::initializer_list<int> signals) {
+bool MakePipe() {
     if (gPipe[0] < 0) {
         if (::pipe2(gPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
             gPipe[0] = gPipe[1] = -1;
             return false;
         }
     }
+    return true;
+}
+
+void Catch(int sig) {
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     // Restart interrupted reads and writes: code that cares looks at the
     // flag or the pipe between steps.
     action.sa_flags = SA_RESTART;
+    ::sigaction(sig, &action, nullptr);
+}
+
+} // namespace
+
+bool InstallStopSignals(std::initializer_list<int> signals) {
+    if (!MakePipe())
+        return false;
     for (int sig : signals)
-        ::sigaction(sig, &action, nullptr);
+        Catch(sig);
+    return true;
+}
+
+bool InstallStopSignalsUnlessIgnored(std::initializer_list<int> signals) {
+    if (!MakePipe())
+        return false;
+    for (int sig : signals) {
+        struct sigaction current {};
+        if (::sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+            continue;
+        Catch(sig);
+    }
     return true;
 }
 

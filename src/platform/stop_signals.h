@@ -14,6 +14,12 @@ namespace dravik {
 // could not be made.
 bool InstallStopSignals(std::initializer_list<int> signals);
 
+// As InstallStopSignals, but a signal whose disposition is "ignore" when
+// called (inherited from `nohup` or from a shell that runs the program in
+// the background) stays ignored: whoever started the program asked for
+// that.
+bool InstallStopSignalsUnlessIgnored(std::initializer_list<int> signals);
+
 // The first signal caught since installing (or the last reset); 0 if none.
 // Later signals do not replace it, so a second Ctrl+C during clean-up
 // changes nothing.

@@ -71,6 +71,7 @@ constexpr TextPair kBuiltinTexts[] = {
     {"Invalid watermark font", "Unable to load selected font for a watermark: %s1%"},
     {"Empty watermark image", "Selected watermark image is invalid/empty!"},
     {"Invalid watermark image", "Unable to load selected file as a watermark image: %s1%"},
+    {"Unable to save settings", "Unable to save the settings to %s1%"},
     {"Import complete", "Import complete, new files added: %s1%"},
     {"Import is not complete", "Import stopped"},
     {"Export complete", "Export complete, entries saved: %s1%"},
@@ -384,13 +385,13 @@ constexpr TextPair kBuiltinTexts[] = {
     {"Unknown parameter", "dravik: unexpected parameter %s1% (ignored)"},
     {"Unknown value", "unknown value %s1%, %s2% used"},
     {"Not a number", "%s1% is not a number, %s2% used"},
-    // Why a picture could not be read, for the failure lines of a run.
-    {"_GROUP_", "Picture"},
+    // Why our PICT reader declined a picture that no other loader read.
     {"Damaged picture", "the picture is damaged (at byte %s1%)"},
     {"Picture too large", "the picture is too large to read"},
     {"Picture needs feature", "the picture holds %s1%, which no loader could draw"},
     {"Empty picture", "the picture holds nothing to draw"},
     {"Unsupported QuickTime codec", "QuickTime codec '%s1%' is not supported"},
+    {"Text not drawn", "text not drawn"},
     {"_END_", ""},
 };
 

@@ -4,6 +4,7 @@
 #include "batch/conversion_worker.h"
 #include "batch/option_scan.h"
 #include "batch/output_history.h"
+#include "engine/overlays/watermark.h"
 #include "engine/overlays/watermark_font.h"
 #include "engine/save_flags.h"
 #include "platform/paths.h"

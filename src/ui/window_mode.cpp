@@ -1,12 +1,15 @@
 #include "ui/window_mode.h"
 
+#include "platform/instance_channel.h"
 #include "platform/paths.h"
+#include "platform/stop_signals.h"
 #include "settings/config_file.h"
 #include "settings/product.h"
 #include "texts/language_table.h"
 #include "themes/image_slots.h"
 #include "themes/theme_archive.h"
 #include "ui/main_window.h"
+#include "ui/preferences/preferences_dialog.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/uninstall_dialog.h"
 
@@ -17,12 +20,14 @@
 #include <QImage>
 #include <QPainter>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
 
 #include <sys/stat.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <random>
 
@@ -88,26 +93,96 @@ struct WindowBasis {
 
 } // namespace
 
+struct WindowRun::Parts {
+    explicit Parts(WindowModeParts& p) : mode(p) {
+        // The one path every save of this run writes to.
+        mode.settings.configPath = ConfigPath();
+        LoadConfig(mode.settings, mode.settings.configPath, mode.defaults);
+        LoadLanguageTable("");
+        basis = std::make_unique<WindowBasis>(mode);
+        window = std::make_unique<MainWindow>(basis->ctx, mode.title);
+        watchStopSignals();
+        listenForRequests();
+    }
+
+    void watchStopSignals() {
+        if (StopSignalFd() < 0)
+            return;
+        stopNotifier = std::make_unique<QSocketNotifier>(StopSignalFd(), QSocketNotifier::Read);
+        QObject::connect(stopNotifier.get(), &QSocketNotifier::activated, [] {
+            ResetStopSignals();
+            // Leaves every event loop, the modal ones included: a running
+            // conversion's dialog returns and stops its worker after the
+            // file in work, open dialogs are cancelled, and the run then
+            // finishes as after File > Exit.
+            QCoreApplication::exit(0);
+        });
+    }
+
+    void listenForRequests() {
+        if (mode.channelPath.empty() || !listener.listen(mode.channelPath))
+            return;
+        requestNotifier = std::make_unique<QSocketNotifier>(listener.fd(), QSocketNotifier::Read);
+        QObject::connect(requestNotifier.get(), &QSocketNotifier::activated, [this] {
+            const std::optional<InstanceMessage> message = listener.accept();
+            if (message && message->verb == kRaiseRequest)
+                BringToFront(*window);
+        });
+    }
+
+    WindowModeParts& mode;
+    std::unique_ptr<WindowBasis> basis;
+    std::unique_ptr<MainWindow> window;
+    InstanceListener listener;
+    std::unique_ptr<QSocketNotifier> stopNotifier;
+    std::unique_ptr<QSocketNotifier> requestNotifier;
+    bool finished = false;
+};
+
+WindowRun::WindowRun(WindowModeParts& parts) : parts_(std::make_unique<Parts>(parts)) {}
+
+WindowRun::~WindowRun() = default;
+
+MainWindow& WindowRun::window() {
+    return *parts_->window;
+}
+
+void WindowRun::finish() {
+    if (parts_->finished)
+        return;
+    parts_->finished = true;
+    parts_->requestNotifier.reset();
+    parts_->listener.close();
+    parts_->stopNotifier.reset();
+    Settings& settings = parts_->mode.settings;
+    FinishWindowSettings(settings, parts_->window->placement());
+    SaveWindowSettings(settings);
+    if (parts_->mode.releaseInstance)
+        parts_->mode.releaseInstance();
+}
+
+void BringToFront(QWidget& window) {
+    if (window.isMinimized())
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 int RunWindowMode(int& argc, char** argv, WindowModeParts& parts) {
+    // Caught from the start, so a signal sent while the window is still
+    // being built is not lost; it is dealt with once the loop runs.
+    InstallStopSignalsUnlessIgnored({SIGINT, SIGTERM, SIGHUP});
     QApplication app(argc, argv);
     InstalledBoxes boxes;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         parts.defaults.desktopWidth = screen->size().width();
         parts.defaults.desktopHeight = screen->size().height();
     }
-
-    const std::string configPath = ConfigPath();
-    LoadConfig(parts.settings, configPath, parts.defaults);
-    LoadLanguageTable("");
-    WindowBasis basis(parts);
-    MainWindow window(basis.ctx, parts.title);
-    window.showMainWindow();
+    WindowRun run(parts);
+    run.window().showMainWindow();
     app.exec();
-
-    FinishWindowSettings(parts.settings, window.placement());
-    SaveConfig(parts.settings, configPath);
-    if (parts.releaseInstance)
-        parts.releaseInstance();
+    run.finish();
     return 0;
 }
 

@@ -39,23 +39,24 @@ bool IsBlank(char c) {
 }
 
 // The text between the end of the headers and the next blank line, if any.
-std::string BodyOf(const std::string& response) {
+std::string_view BodyOf(std::string_view response) {
     size_t start = response.find("\r\n\r\n");
-    if (start == std::string::npos)
+    if (start == std::string_view::npos)
         return {};
     start += 4;
     size_t end = response.find("\r\n\r\n", start);
-    return response.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    return response.substr(start,
+                           end == std::string_view::npos ? std::string_view::npos : end - start);
 }
 
-std::string TrimmedPrefix(const std::string& text, size_t count) {
+std::string TrimmedPrefix(std::string_view text, size_t count) {
     size_t first = 0;
     size_t last = text.size();
     while (first < last && IsBlank(text[first]))
         ++first;
     while (last > first && IsBlank(text[last - 1]))
         --last;
-    return text.substr(first, std::min(count, last - first));
+    return std::string(text.substr(first, std::min(count, last - first)));
 }
 
 } // namespace
@@ -103,6 +104,12 @@ std::optional<UrlParts> SplitUpdateUrl(const std::string& url) {
 std::string UpdateRequestText(const UrlParts& parts, const std::string& userAgent) {
     return "GET " + parts.path + " HTTP/1.0\r\n" + "Host: " + parts.host + "\r\n" +
            "Accept: */*\r\n" + "User-Agent: " + userAgent + "\r\n" + "Connection: close\r\n\r\n";
+}
+
+std::string HttpAnswerText(std::string_view received) {
+    // The answer is read as text: a NUL ends it.
+    const std::string_view response = received.substr(0, received.find('\0'));
+    return TrimmedPrefix(BodyOf(response), 3);
 }
 
 std::string HttpGetText(const std::string& url, const std::string& userAgent) {
@@ -159,8 +166,7 @@ std::string HttpGetText(const std::string& url, const std::string& userAgent,
         }
     }
 
-    std::string response(buffer.data(), strnlen(buffer.data(), buffer.size()));
-    return TrimmedPrefix(BodyOf(response), 3);
+    return HttpAnswerText(std::string_view(buffer.data(), buffer.size()));
 }
 
 } // namespace dravik

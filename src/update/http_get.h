@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace dravik {
 
@@ -24,6 +25,11 @@ std::optional<UrlParts> SplitUpdateUrl(const std::string& url);
 
 // The request line and headers, Host without the port.
 std::string UpdateRequestText(const UrlParts& parts, const std::string& userAgent);
+
+// What HttpGetText makes of the bytes a server sent: the first three
+// characters of the body (cut at a NUL, ending at the next blank line),
+// blanks trimmed; "" without a blank line after the headers.
+std::string HttpAnswerText(std::string_view received);
 
 // The first three characters of the answer's body, blanks trimmed; "" when
 // anything fails. An empty userAgent sends a common browser's.

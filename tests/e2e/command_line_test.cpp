@@ -326,6 +326,7 @@ TEST_F(CommandLineTest, EachErrorPrintsOneLineAndExitsOne) {
     picture("photos.2020/b.pic"); // a folder, whatever its name says
     dir.write("empty.pic", "");
     dir.write("wm0.png", "");
+    dir.write("words.png", "a text file, not a picture\n");
     folder("out");
     const Lines io = {"-i", "in", "-o", "out"};
     const ErrorCase cases[] = {
@@ -354,6 +355,7 @@ TEST_F(CommandLineTest, EachErrorPrintsOneLineAndExitsOne) {
          "Invalid watermark font"},
         {"MissingWatermarkImage", io + Lines{"--wm-image=missing.png"}, "Invalid watermark image"},
         {"EmptyWatermarkImage", io + Lines{"--wm-image=wm0.png"}, "Invalid watermark image"},
+        {"TextAsWatermarkImage", io + Lines{"--wm-image=words.png"}, "Invalid watermark image"},
     };
     for (const ErrorCase& c : cases) {
         SCOPED_TRACE(c.name);

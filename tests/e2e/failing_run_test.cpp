@@ -127,6 +127,19 @@ class FailingRunTest : public testing::Test {
     std::string picture(const std::string& name, int width = 8, int height = 6) {
         return dir.write(name, test::MakeSolidPict(width, height, {200, 40, 40}));
     }
+    // A picture the program's own reader hands on to the helpers: after the
+    // pixels, a clip region whose rows stop short, which the reader counts
+    // as damage and ImageMagick passes over.
+    std::string helperPicture(const std::string& name, int width = 8, int height = 6) {
+        // Two colours: one flat colour from a helper counts as a blank page.
+        std::string bytes = test::MakePict(width, height, [width](int x, int) {
+            return x < width / 2 ? test::Rgb{200, 40, 40} : test::Rgb{40, 40, 200};
+        });
+        bytes.resize(bytes.size() - 2); // OpEndPic
+        bytes += test::Word(0x0001) + test::Word(12) + test::RectData({0, 0, 2, 2}) +
+                 test::Word(0x0000) + test::Word(0x00FF);
+        return dir.write(name, bytes);
+    }
     // A converter in front of the real one (or in place of it, hanging),
     // first on PATH, that notes its pid: the helper is its group's leader.
     ProgramEnv withLoggedConverter(const std::string& log, bool hang) {
@@ -164,7 +177,7 @@ TEST_F(FailingRunTest, SignalStopsTheRunAndLeavesOnlyWholeOutputs) {
     if (test::ImageMagickConvert().empty())
         GTEST_SKIP() << "ImageMagick is not installed";
     for (int i = 0; i < 20; ++i)
-        picture("in/p" + std::to_string(100 + i) + ".pict", 1600, 1200);
+        helperPicture("in/p" + std::to_string(100 + i) + ".pict", 1600, 1200);
     for (int sig : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(sig);
         const std::string out = folder("out" + std::to_string(sig));
@@ -210,7 +223,7 @@ TEST_F(FailingRunTest, SignalStopsTheRunAndLeavesOnlyWholeOutputs) {
 // A helper that hangs is ended at once by a stop signal, and dies with the
 // program even when nothing in the program can run any more (SIGKILL).
 TEST_F(FailingRunTest, HangingHelperGoesWithTheRun) {
-    picture("in/a.pict");
+    helperPicture("in/a.pict");
     const std::string out = folder("out");
     for (int sig : {SIGHUP, SIGKILL}) {
         SCOPED_TRACE(sig);

@@ -280,6 +280,19 @@ TEST_F(ConvertFileTest, OwnReaderReadsFirstWithoutAnyHelper) {
     EXPECT_NEAR(PixelAt(state.currentOutput, 12, 4).rgbRed, 192, 6);
 }
 
+TEST_F(ConvertFileTest, DrawingWithTextConvertsWithoutItAndSaysSo) {
+    ConversionRun run("", "");
+    const std::string picture = test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8})
+                                    .op(0x0031, test::RectData({0, 0, 4, 4}))
+                                    .op(0x0028, test::Word(5) + test::Word(5) + "\x02Hi")
+                                    .finish();
+    ASSERT_TRUE(convert(run, dir.write("drawing.pict", picture)));
+    EXPECT_EQ(run.partialNote, "text not drawn");
+    EXPECT_LT(PixelAt(state.currentOutput, 1, 1).rgbRed, 40);
+    ASSERT_TRUE(convert(run, dir.write("quad.pict", QuadrantPict(8, 8))));
+    EXPECT_TRUE(run.partialNote.empty());
+}
+
 TEST_F(ConvertFileTest, FailuresCarryTheReadersReason) {
     ConversionRun run("", "");
     struct Case {
@@ -291,11 +304,11 @@ TEST_F(ConvertFileTest, FailuresCarryTheReadersReason) {
     const Case cases[] = {
         {"text.pict", "no picture here", "not a picture this program can read"},
         {"cut.pict", pict.substr(0, 700), "the picture is damaged (at byte 564)"},
-        {"vector.pict",
+        {"words.pict",
          test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8})
-             .op(0x0031, test::RectData({0, 0, 4, 4}))
+             .op(0x0028, test::Word(5) + test::Word(5) + "\x02Hi")
              .finish(),
-         "the picture holds vector drawing, which no loader could draw"},
+         "the picture holds text, which no loader could draw"},
         {"nothing.pict", test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8}).finish(),
          "the picture holds nothing to draw"},
     };
@@ -309,7 +322,7 @@ TEST_F(ConvertFileTest, FailuresCarryTheReadersReason) {
 }
 
 TEST_F(ConvertFileTest, ABlankPictureFromAHelperIsNoConversion) {
-    // A converter that draws nothing of a vector picture: one black page.
+    // A converter that draws nothing of a picture of text: one black page.
     const std::string converter = test::ImageMagickConvert();
     if (converter.empty())
         GTEST_SKIP() << "ImageMagick is not installed";
@@ -318,11 +331,11 @@ TEST_F(ConvertFileTest, ABlankPictureFromAHelperIsNoConversion) {
                                        "\" -size 8x8 xc:black \"$last\"\n");
     chmod(blank.c_str(), 0755);
     ConversionRun run(blank, "");
-    const std::string vector = test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8})
-                                   .op(0x0031, test::RectData({0, 0, 4, 4}))
-                                   .finish();
-    EXPECT_FALSE(convert(run, dir.write("vector.pict", vector)));
-    EXPECT_EQ(run.failureReason, "the picture holds vector drawing, which no loader could draw");
+    const std::string words = test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8})
+                                  .op(0x0028, test::Word(5) + test::Word(5) + "\x02Hi")
+                                  .finish();
+    EXPECT_FALSE(convert(run, dir.write("words.pict", words)));
+    EXPECT_EQ(run.failureReason, "the picture holds text, which no loader could draw");
     // The same helper's picture of a file that is no PICT at all is taken.
     EXPECT_TRUE(convert(run, dir.write("other.pict", "some other format")));
 }

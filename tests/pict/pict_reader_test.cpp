@@ -546,12 +546,12 @@ TEST(PictReader, FailuresSayWhatIsWrong) {
          PictFailureKind::NotPict, ""},
         {"empty", "", PictFailureKind::NotPict, ""},
         {"cut in a strip", picture.substr(0, picture.size() - 20), PictFailureKind::Damaged, ""},
-        {"vector",
+        {"polygon shorter than its bounds",
          PictWriter(PictWriter::V2, {0, 0, 4, 4})
              .raster(strip)
-             .op(0x0031, test::RectData({0, 0, 2, 2}))
+             .op(0x0071, test::Word(6) + test::Word(0) + test::Word(0))
              .finish(),
-         PictFailureKind::NeedsFeature, "vector drawing"},
+         PictFailureKind::Damaged, ""},
         {"text",
          PictWriter(PictWriter::V2, {0, 0, 4, 4})
              .op(0x0028, test::Word(5) + test::Word(5) + "\x02Hi")

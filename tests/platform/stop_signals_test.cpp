@@ -31,5 +31,19 @@ TEST(StopSignalsTest, KeepsTheFirstSignalAndWakesThePipe) {
     ::signal(SIGHUP, SIG_DFL);
 }
 
+TEST(StopSignalsTest, SignalsIgnoredAtStartStayIgnored) {
+    ::signal(SIGHUP, SIG_IGN);
+    ::signal(SIGTERM, SIG_DFL);
+    ASSERT_TRUE(InstallStopSignalsUnlessIgnored({SIGTERM, SIGHUP}));
+    ResetStopSignals();
+    ::raise(SIGHUP); // ignored: nothing happens
+    EXPECT_EQ(CaughtStopSignal(), 0);
+    ::raise(SIGTERM);
+    EXPECT_EQ(CaughtStopSignal(), SIGTERM);
+    ResetStopSignals();
+    ::signal(SIGTERM, SIG_DFL);
+    ::signal(SIGHUP, SIG_DFL);
+}
+
 } // namespace
 } // namespace dravik

@@ -1,8 +1,10 @@
 #include "support/run_program.h"
 
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -84,9 +86,21 @@ StartedProgram::StartedProgram(const std::vector<std::string>& args, const Progr
     if (!env.workDir.empty())
         posix_spawn_file_actions_addchdir_np(&actions, env.workDir.c_str());
 
+    // The child starts with the stop signals at their defaults, as from an
+    // interactive shell, whatever the test runner ignores.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&defaults, sig);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+
     pid_t pid = 0;
-    int rc = posix_spawn(&pid, executable.c_str(), &actions, nullptr, argv.data(), envp.data());
+    int rc = posix_spawn(&pid, executable.c_str(), &actions, &attributes, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     close(outPipe[1]);
     close(errPipe[1]);
     if (rc != 0) {
@@ -153,6 +167,22 @@ ProgramResult StartedProgram::wait(int timeoutSeconds) {
 ProgramResult RunProgram(const std::vector<std::string>& args, const ProgramEnv& env,
                          const std::string& executable, int timeoutSeconds) {
     return StartedProgram(args, env, executable).wait(timeoutSeconds);
+}
+
+bool WaitUntilCaught(int pid, int signal, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 20) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        std::string line;
+        while (std::getline(status, line)) {
+            if (line.rfind("SigCgt:", 0) != 0)
+                continue;
+            const uint64_t mask = std::stoull(line.substr(7), nullptr, 16);
+            if ((mask >> (signal - 1)) & 1)
+                return true;
+        }
+        usleep(20 * 1000);
+    }
+    return false;
 }
 
 } // namespace dravik::test

@@ -30,6 +30,10 @@ struct ProgramEnv {
     std::map<std::string, std::string> extra;
 };
 
+// True once the process catches `signal` (its handler is installed), within
+// the timeout.
+bool WaitUntilCaught(int pid, int signal, int timeoutMs = 15000);
+
 ProgramResult RunProgram(const std::vector<std::string>& args, const ProgramEnv& env,
                          const std::string& executable = DRAVIK_EXE, int timeoutSeconds = 20);
 

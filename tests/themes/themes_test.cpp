@@ -396,7 +396,9 @@ TEST_F(Themes, TenThousandEntriesLoadQuickly) {
     ImageSlots slots = Marked();
     EXPECT_EQ(load(slots, "crowded", 0).slotsLoaded, 4);
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(elapsed, std::chrono::seconds(2));
+    // Far above a linear walk even on a loaded machine under the sanitizers;
+    // only a walk that rescans the archive per entry comes near it.
+    EXPECT_LT(elapsed, std::chrono::seconds(15));
     EXPECT_EQ(Held(slots, 52), std::make_pair(16, 1));
 }
 

@@ -72,10 +72,11 @@ class ConversionTest : public testing::Test {
         mkdir(out.c_str(), 0755);
     }
 
-    void addPicts(int n) {
+    void addPicts(int n, int width = 4, int height = 3) {
         for (int i = 0; i < n; ++i) {
             std::string name = "pic" + std::to_string(i) + ".pic";
-            session.inputs.add(dir.write(name, test::MakeSolidPict(4, 3, {200, 40, 10})), "");
+            session.inputs.add(dir.write(name, test::MakeSolidPict(width, height, {200, 40, 10})),
+                               "");
         }
     }
 };
@@ -167,7 +168,14 @@ INSTANTIATE_TEST_SUITE_P(
                            t.settings.watermark.doWatermark = 2;
                            t.settings.watermark.image = t.dir.write("mark.png", "");
                        },
-                       "Unable to load selected file as a watermark image: <tmp>mark.png", false}),
+                       "Unable to load selected file as a watermark image: <tmp>mark.png", false},
+        // A file that is there but is no picture would leave every output unmarked.
+        StartCheckCase{"TextFileAsWatermarkImage",
+                       [](ConversionTest& t) {
+                           t.settings.watermark.doWatermark = 2;
+                           t.settings.watermark.image = t.dir.write("notes.png", "some words\n");
+                       },
+                       "Unable to load selected file as a watermark image: <tmp>notes.png", false}),
     [](const testing::TestParamInfo<StartCheckCase>& info) {
         return std::string(info.param.name);
     });
@@ -349,11 +357,14 @@ TEST_F(ConversionTest, TwoPicturesEndToEnd) {
     EXPECT_EQ(state.currentOutputFolder, out + "/");
 }
 
-// Enough files that the run is still going when the question comes.
-constexpr int kBreakFiles = 12;
+// Enough files, and large enough ones (the program reads pictures in
+// process, in a moment), that the run is still going when the question comes.
+constexpr int kBreakFiles = 40;
+constexpr int kBreakWidth = 400;
+constexpr int kBreakHeight = 300;
 
 TEST_F(ConversionTest, BreakQuestionPausesAndNoLetsTheRunFinish) {
-    addPicts(kBreakFiles);
+    addPicts(kBreakFiles, kBreakWidth, kBreakHeight);
     window.folderText = out;
     size_t duringQuestion = 0;
     size_t laterInQuestion = 0;
@@ -383,7 +394,7 @@ TEST_F(ConversionTest, BreakQuestionPausesAndNoLetsTheRunFinish) {
 }
 
 TEST_F(ConversionTest, BreakQuestionYesStopsAfterTheFileInWork) {
-    addPicts(kBreakFiles);
+    addPicts(kBreakFiles, kBreakWidth, kBreakHeight);
     window.folderText = out;
     size_t atAnswer = 0;
     boxes.answer = [&] {

@@ -257,6 +257,10 @@ TEST_P(AnswerTest, GivesTheFirstThreeCharactersOfTheTrimmedBody) {
     EXPECT_EQ(HttpGetText(server.url(), "DravikTest/1", kShort), GetParam().expected);
 }
 
+TEST_P(AnswerTest, TheSameBytesGiveTheSameTextWithoutTheSocket) {
+    EXPECT_EQ(HttpAnswerText(GetParam().response), GetParam().expected);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Answers, AnswerTest,
     testing::Values(

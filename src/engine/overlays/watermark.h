@@ -53,6 +53,11 @@ class WatermarkRenderer {
     std::unique_ptr<Impl> impl_;
 };
 
+// The batch start's check of `Watermark/Image`: the path names a regular
+// file of more than 0 bytes that decodes as a PNG, JPEG or BMP picture, to
+// its last row. A run must not start with a picture it would leave out.
+bool WatermarkImageUsable(const std::string& path);
+
 // DrawWatermark for a single picture, without anything kept between calls.
 Bitmap DrawWatermark(Bitmap in, int width, int height, const Settings& settings,
                      const AppState& state, const WatermarkFont* font);

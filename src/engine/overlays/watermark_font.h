@@ -1,6 +1,5 @@
 // The font of the text watermark, loaded once when a batch starts and
-// released when it ends, and the batch start's check of the watermark
-// picture.
+// released when it ends.
 #pragma once
 
 #include "settings/settings.h"
@@ -20,10 +19,12 @@ inline constexpr uint8_t kFontUnderline = 1;
 inline constexpr uint8_t kFontStrikethrough = 2;
 
 // The family fontconfig would draw `requested` with, in the given style,
-// when that family is the one asked for (compared without case) or one
+// when that family is the one asked for (compared without case), one
 // fontconfig is configured to put in its place as a same-metric stand-in
-// (Arial drawn with Liberation Sans). Empty when fontconfig would fall back
-// to an unrelated default family, that is, when the font is not there.
+// (Arial drawn with Liberation Sans), or a stand-in its configuration names
+// for a family it classifies (Tahoma and Verdana, classified sans-serif,
+// drawn with DejaVu Sans). Empty when fontconfig knows nothing about the
+// name and would only fall back to its default family.
 std::optional<std::string> ResolveFontFamily(const std::string& requested, bool bold, bool italic);
 
 class WatermarkFont {
@@ -63,10 +64,5 @@ class WatermarkFont {
     PangoFontDescription* description_ = nullptr;
     PangoAttrList* attributes_ = nullptr;
 };
-
-// The batch start's check of `Watermark/Image`: the path is not empty and
-// names an existing regular file of more than 0 bytes. Whether it decodes is
-// found out per file (a picture that does not gives no watermark).
-bool WatermarkImageUsable(const std::string& path);
 
 } // namespace dravik

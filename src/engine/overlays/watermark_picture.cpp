@@ -1,6 +1,8 @@
 #include "engine/overlays/watermark_picture.h"
 
+#include "engine/overlays/bmp_reader.h"
 #include "engine/overlays/canvas.h"
+#include "engine/overlays/watermark.h"
 
 // FreeImage.h defines a save flag of this name that png.h defines again; the
 // flag is not used here.
@@ -33,6 +35,7 @@ struct PictureInfo {
     PictureKind kind = PictureKind::Png;
     int64_t width = 0, height = 0;
     bool alpha = false; // 32 bits per pixel as loaded
+    BmpHeader bmp;      // for a BMP
 };
 
 // Rows times width a decoder may work through for one region; beyond this a
@@ -245,57 +248,36 @@ bool ReadJpeg(FILE* file, PictureInfo* info, const RegionSink* sink) {
     return true;
 }
 
-uint32_t Le32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-uint16_t Le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
+struct File {
+    FILE* f = nullptr;
+    explicit File(const std::string& path) : f(std::fopen(path.c_str(), "rb")) {}
+    ~File() {
+        if (f != nullptr)
+            std::fclose(f);
+    }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+};
 
-// Checks a BMP header before FreeImage sees the file: a sane size and, for
-// uncompressed pixels, a file long enough to hold them (a truncated one
-// would otherwise load with garbage rows).
 bool ProbeBmp(FILE* file, int64_t fileSize, PictureInfo* info) {
-    uint8_t h[54] = {};
-    if (std::fread(h, 1, 26, file) != 26 || h[0] != 'B' || h[1] != 'M')
+    std::optional<BmpHeader> header = ReadBmpHeader(file, fileSize, kMaxBmpPixels);
+    if (!header)
         return false;
-    const uint32_t offset = Le32(h + 10);
-    const uint32_t dibSize = Le32(h + 14);
-    int64_t width = 0, height = 0;
-    unsigned bpp = 0, compression = 0;
-    if (dibSize == 12) {
-        width = Le16(h + 18);
-        height = Le16(h + 20);
-        bpp = Le16(h + 24);
-    } else if (dibSize >= 40) {
-        if (std::fread(h + 26, 1, 28, file) != 28)
-            return false;
-        width = static_cast<int32_t>(Le32(h + 18));
-        height = static_cast<int32_t>(Le32(h + 22));
-        bpp = Le16(h + 28);
-        compression = Le32(h + 30);
-    } else {
-        return false;
-    }
-    height = std::llabs(height); // negative heights store rows top-down
-    if (width <= 0 || height == 0 || width * height > kMaxBmpPixels)
-        return false;
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
-        return false;
-    constexpr unsigned kRgb = 0, kBitFields = 3;
-    if (compression == kRgb || compression == kBitFields) {
-        const int64_t rowBytes = (width * bpp + 31) / 32 * 4;
-        if (static_cast<int64_t>(offset) + rowBytes * height > fileSize)
-            return false;
-    }
     info->kind = PictureKind::Bmp;
-    info->width = width;
-    info->height = height;
-    info->alpha = bpp == 32;
+    info->width = header->width;
+    info->height = header->height;
+    info->alpha = header->bitsPerPixel == 32;
+    info->bmp = *header;
     return true;
 }
 
 bool ReadBmp(const std::string& path, const PictureInfo& info, const RegionSink& sink) {
+    if (info.bmp.decodedHere) {
+        File file(path);
+        return file.f != nullptr &&
+               ReadBmpRows(file.f, info.bmp, sink.region.y, sink.region.y + sink.region.h,
+                           [&sink](int64_t y, const uint8_t* rgba) { sink.putRow(y, rgba); });
+    }
     Bitmap loaded(FreeImage_Load(FIF_BMP, path.c_str(), 0));
     if (!loaded || loaded.width() != info.width || loaded.height() != info.height)
         return false;
@@ -325,17 +307,6 @@ bool ReadBmp(const std::string& path, const PictureInfo& info, const RegionSink&
     }
     return true;
 }
-
-struct File {
-    FILE* f = nullptr;
-    explicit File(const std::string& path) : f(std::fopen(path.c_str(), "rb")) {}
-    ~File() {
-        if (f != nullptr)
-            std::fclose(f);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-};
 
 // Tells the kind by the first bytes, never by the name.
 std::optional<PictureKind> SniffKind(FILE* f) {
@@ -469,4 +440,24 @@ std::unique_ptr<Source> OpenPicture(const Settings::Watermark& wm) {
     return std::make_unique<PictureSource>(wm, *info);
 }
 
+bool PictureDecodes(const std::string& path) {
+    if (path.empty())
+        return false;
+    const std::optional<PictureInfo> info = ProbePicture(path);
+    if (!info)
+        return false;
+    // The decoders go through the rows in order, so decoding the last
+    // pixel decodes the whole picture, while keeping only that pixel.
+    const Rect last{info->width - 1, info->height - 1, 1, 1};
+    return static_cast<bool>(DecodeRegion(path, *info, last, false));
+}
+
 } // namespace dravik::watermark_parts
+
+namespace dravik {
+
+bool WatermarkImageUsable(const std::string& path) {
+    return watermark_parts::PictureDecodes(path);
+}
+
+} // namespace dravik

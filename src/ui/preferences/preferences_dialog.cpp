@@ -6,11 +6,13 @@
 #include "ui/preferences/preferences_choosers.h"
 #include "ui/preferences/preferences_sections.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDateTime>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -116,9 +118,28 @@ PreferencesDialog::PreferencesDialog(WindowContext& ctx, QWidget* mainWindow,
     // spin has the focus and would otherwise swallow the key.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QDialog::reject);
+    // With a drop-down list open, Esc belongs to the list. The list closes itself on the key's
+    // shortcut check but lets the check go on, so the shortcut above would then cancel the
+    // whole dialog: the lists' keys pass here first (a filter installed later runs earlier).
+    for (QComboBox* combo : findChildren<QComboBox*>())
+        combo->view()->installEventFilter(this);
 }
 
 PreferencesDialog::~PreferencesDialog() = default;
+
+bool PreferencesDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)) {
+        for (QComboBox* combo : findChildren<QComboBox*>()) {
+            if (combo->view() == watched && combo->view()->isVisible()) {
+                combo->hidePopup();
+                event->accept(); // taken: no shortcut sees this key
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
 
 QWidget* PreferencesDialog::page(int section) const {
     return section >= 0 && section < kPreferencesSections ? pages_[section] : nullptr;
@@ -189,8 +210,15 @@ void PreferencesDialog::pressDefaults() {
     finish(refreshLevel(theme, size));
 }
 
+bool SaveWindowSettings(const Settings& settings) {
+    if (SaveConfig(settings, settings.configPath))
+        return true;
+    ShowWarning(SubstituteArgs(GetText("Msg", "Unable to save settings"), settings.configPath));
+    return false;
+}
+
 void PreferencesDialog::finish(int level) {
-    SaveConfig(ctx_.settings, ctx_.settings.configPath);
+    SaveWindowSettings(ctx_.settings);
     ctx_.state.interfaceRefresh = level;
     if (apply_)
         apply_(level);

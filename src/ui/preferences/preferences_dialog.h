@@ -45,6 +45,10 @@ class PreferencesDialog : public QDialog {
     QLabel* sectionTitle() const { return title_; }
     QWidget* page(int section) const;
 
+  protected:
+    // Esc in an open drop-down list: closes the list, not the dialog.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     // Refresh level for a theme key and icon size against the settings as they are now.
     int refreshLevel(const std::string& theme, int size) const;
@@ -59,6 +63,11 @@ class PreferencesDialog : public QDialog {
     std::array<QWidget*, kPreferencesSections> pages_{};
     int section_ = 0;
 };
+
+// Saves config.ini to settings.configPath; when that fails, says so in a
+// warning box naming the path (the old file is left as it was). False on
+// failure.
+bool SaveWindowSettings(const Settings& settings);
 
 // Opens the dialog over mainWindow (modal, deleted when closed) and returns it.
 PreferencesDialog* OpenPreferences(WindowContext& ctx, QWidget* mainWindow,

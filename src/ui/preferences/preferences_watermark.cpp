@@ -8,6 +8,7 @@
 #include "ui/preferences/colour_list.h"
 
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QToolButton>
@@ -94,18 +95,30 @@ class WatermarkPageState : public QObject {
     void chooseFont(PreferencesRow& row) {
         PreferencesRow* size = rows_.find(RowName("Watermark", "Font Size"));
         PreferencesRow* style = rows_.find(RowName("Watermark", "Font Style"));
-        QFont initial(row.combo->currentText());
+        // The dialog lists installed families only: a name drawn with a
+        // stand-in (Arial with Liberation Sans) opens on the stand-in.
+        const QString listed = row.combo->currentText();
+        QFont initial(listed);
+        const QString drawnWith = QFontInfo(initial).family();
+        initial.setFamily(drawnWith);
         if (size != nullptr && size->field != nullptr) {
             const int points = size->field->text().toInt();
             if (points > 0 && points < 1000)
                 initial.setPointSize(points);
         }
+        if (style != nullptr && style->combo != nullptr) {
+            const int index = style->combo->currentIndex();
+            initial.setBold(index == 1 || index == 3);
+            initial.setItalic(index == 2 || index == 3);
+        }
         const std::optional<QFont> chosen = font_ ? font_(initial) : std::nullopt;
         if (!chosen)
             return;
-        const QString name = chosen->family().trimmed();
+        QString name = chosen->family().trimmed();
         if (name.isEmpty())
             return;
+        if (name == drawnWith && !listed.isEmpty())
+            name = listed; // the stand-in left as it was: keep the name it stands for
         if (AppendFont(settings_.watermark.fonts, name.toStdString()) ||
             row.combo->findText(name) < 0)
             row.combo->addItem(name);

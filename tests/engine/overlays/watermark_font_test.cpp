@@ -1,3 +1,4 @@
+#include "engine/overlays/watermark.h"
 #include "engine/overlays/watermark_font.h"
 
 #include "support/temp_dir.h"
@@ -16,6 +17,15 @@ TEST(WatermarkFontFamily, MetricStandInsCountAsTheFontAskedFor) {
     EXPECT_EQ(ResolveFontFamily("arial", true, true), "Liberation Sans");
     EXPECT_EQ(ResolveFontFamily("Times New Roman", false, false), "Liberation Serif");
     EXPECT_EQ(ResolveFontFamily("Courier New", false, true), "Liberation Mono");
+}
+
+// The default font list is "Arial,Tahoma,Verdana": every one of them must
+// be usable where fontconfig's configuration names a stand-in.
+TEST(WatermarkFontFamily, ClassifiedFamiliesUseTheirConfiguredStandIn) {
+    for (const char* name : {"Tahoma", "Verdana", "tahoma"}) {
+        for (bool bold : {false, true})
+            EXPECT_EQ(ResolveFontFamily(name, bold, false), "DejaVu Sans") << name << bold;
+    }
 }
 
 TEST(WatermarkFontFamily, InstalledFamiliesResolveToThemselvesInAnyCase) {
@@ -77,6 +87,20 @@ TEST_F(WatermarkFontTest, UnknownFontDoesNotLoad) {
     EXPECT_FALSE(WatermarkFont::Load(settings));
 }
 
+TEST_F(WatermarkFontTest, EveryDefaultFontLoads) {
+    const std::string defaults = settings.watermark.fonts;
+    EXPECT_EQ(defaults, "Arial,Tahoma,Verdana");
+    size_t start = 0;
+    while (start <= defaults.size()) {
+        size_t comma = defaults.find(',', start);
+        if (comma == std::string::npos)
+            comma = defaults.size();
+        settings.watermark.font = defaults.substr(start, comma - start);
+        EXPECT_TRUE(WatermarkFont::Load(settings)) << settings.watermark.font;
+        start = comma + 1;
+    }
+}
+
 TEST_F(WatermarkFontTest, AbsurdSizesAreKeptDrawable) {
     settings.watermark.font = "Arial";
     for (int32_t size : {0, -12, INT32_MIN}) {
@@ -91,13 +115,14 @@ TEST_F(WatermarkFontTest, AbsurdSizesAreKeptDrawable) {
     EXPECT_DOUBLE_EQ(WatermarkFont::Load(settings)->pixelSize(), 10000 * 96.0 / 72.0);
 }
 
-TEST(WatermarkImageCheck, NeedsANonEmptyRegularFile) {
+TEST(WatermarkImageCheck, NeedsANonEmptyRegularFileThatDecodes) {
     TempDir dir;
     EXPECT_FALSE(WatermarkImageUsable(""));
     EXPECT_FALSE(WatermarkImageUsable(dir.file("missing.png")));
     EXPECT_FALSE(WatermarkImageUsable(dir.write("empty.png", "")));
     EXPECT_FALSE(WatermarkImageUsable(dir.path()));
-    EXPECT_TRUE(WatermarkImageUsable(dir.write("one.png", "x")));
+    // Present but no picture: the run would leave the watermark out.
+    EXPECT_FALSE(WatermarkImageUsable(dir.write("one.png", "x")));
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 #include <png.h>
 #include <sys/resource.h>
 
+#include <array>
+#include <bit>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -143,6 +145,64 @@ std::string WriteHugePng(const std::string& path, int w, int h) {
     png_destroy_write_struct(&png, &info);
     std::fclose(f);
     return path;
+}
+
+// A 16- or 32-bit BMP whose pixels are laid out by bit masks, as image
+// editors write one with alpha: a V4 (108) or V5 (124) header, rows from
+// the bottom unless `topDown`. `masks` are red, green, blue, alpha.
+std::string MaskedBmp(int w, int h, uint32_t headerSize, bool topDown, int bpp,
+                      std::array<uint32_t, 4> masks,
+                      const std::function<Rgba(int x, int y)>& pixel) {
+    auto put32 = [](std::string& s, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            s += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    auto put16 = [](std::string& s, uint32_t v) {
+        s += static_cast<char>(v & 0xFF);
+        s += static_cast<char>((v >> 8) & 0xFF);
+    };
+    // Scales an 8-bit value into a mask's bits.
+    auto field = [](uint32_t mask, unsigned value) -> uint32_t {
+        if (mask == 0)
+            return 0;
+        const int shift = std::countr_zero(mask);
+        const uint32_t max = mask >> shift;
+        return ((value * max + 127) / 255) << shift;
+    };
+    const uint32_t rowBytes = static_cast<uint32_t>((w * bpp + 31) / 32 * 4);
+    const uint32_t offset = 14 + headerSize;
+    std::string out = "BM";
+    put32(out, offset + rowBytes * h);
+    put32(out, 0);
+    put32(out, offset);
+    put32(out, headerSize);
+    put32(out, static_cast<uint32_t>(w));
+    put32(out, static_cast<uint32_t>(topDown ? -h : h));
+    put16(out, 1);
+    put16(out, static_cast<uint32_t>(bpp));
+    put32(out, 3); // bit fields
+    put32(out, rowBytes * h);
+    put32(out, 2835);
+    put32(out, 2835);
+    put32(out, 0);
+    put32(out, 0);
+    for (uint32_t mask : masks)
+        put32(out, mask);
+    put32(out, 0x73524742); // "sRGB"
+    out.resize(offset, '\0');
+    for (int row = 0; row < h; ++row) {
+        const int y = topDown ? row : h - 1 - row;
+        std::string line;
+        for (int x = 0; x < w; ++x) {
+            const Rgba c = pixel(x, y);
+            const uint32_t v = field(masks[0], c.r) | field(masks[1], c.g) | field(masks[2], c.b) |
+                               field(masks[3], c.a);
+            bpp == 32 ? put32(line, v) : put16(line, v);
+        }
+        line.resize(rowBytes, '\0');
+        out += line;
+    }
+    return out;
 }
 
 // --- fixture --------------------------------------------------------------
@@ -525,6 +585,7 @@ TEST_F(WatermarkTest, PictureWatermarkInPngJpegAndBmp) {
         // The name says nothing: the content decides.
         usePicture(SaveAs(dir, std::string(name) + ".dat", red, fif,
                           fif == FIF_JPEG ? JPEG_QUALITYSUPERB : 0));
+        EXPECT_TRUE(WatermarkImageUsable(settings.watermark.image)) << name;
         Bitmap out = draw(100, 80);
         EXPECT_EQ(Changed(out, kGrey), (Box{60, 50, 30, 20})) << name;
         EXPECT_TRUE(Near(At(out, 75, 60), kRed, fif == FIF_JPEG ? 6 : 4)) << name;
@@ -601,6 +662,56 @@ TEST_F(WatermarkTest, InterlacedPngDecodesLikeAPlainOne) {
     Bitmap interlaced = draw(100, 80);
     EXPECT_EQ(Changed(plain, kGrey), (Box{53, 47, 37, 23}));
     EXPECT_TRUE(Identical(plain, interlaced));
+}
+
+TEST_F(WatermarkTest, MaskedBmpsKeepTheirAlpha) {
+    // Opaque red on the left, clear in the middle, half-transparent on the right.
+    const auto half = [](int x, int) {
+        if (x < 20)
+            return kRed;
+        return x < 30 ? Rgba{255, 0, 0, 0} : Rgba{255, 0, 0, 128};
+    };
+    struct Case {
+        const char* name;
+        uint32_t header;
+        bool topDown;
+        std::array<uint32_t, 4> masks;
+    };
+    const Case cases[] = {
+        {"V5", 124, false, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}},
+        {"V4", 108, false, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}},
+        {"V5 top-down", 124, true, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}},
+        {"V5 RGBA order", 124, false, {0xFF000000, 0x00FF0000, 0x0000FF00, 0x000000FF}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        usePicture(
+            dir.write("alpha.bmp", MaskedBmp(40, 20, c.header, c.topDown, 32, c.masks, half)));
+        EXPECT_TRUE(WatermarkImageUsable(settings.watermark.image));
+        Bitmap out = draw(100, 80);
+        EXPECT_TRUE(Near(At(out, 55, 60), kRed, 4));
+        EXPECT_TRUE(Same(At(out, 75, 60), kGrey));
+        EXPECT_TRUE(Near(At(out, 85, 60), Rgba{191, 64, 64, 255}, 3));
+    }
+}
+
+TEST_F(WatermarkTest, MaskedBmpsWithoutAlphaAreOpaque) {
+    // Top half blue, bottom half green: the row order shows.
+    const auto twoBands = [](int, int y) {
+        return y < 5 ? Rgba{0, 0, 255, 0} : Rgba{0, 255, 0, 0};
+    };
+    for (auto [bpp, masks] :
+         {std::pair{16, std::array<uint32_t, 4>{0xF800, 0x07E0, 0x001F, 0}},
+          std::pair{32, std::array<uint32_t, 4>{0xFF0000, 0xFF00, 0xFF, 0}},
+          // an alpha mask, but every alpha 0: the channel is unused
+          std::pair{32, std::array<uint32_t, 4>{0xFF0000, 0xFF00, 0xFF, 0xFF000000}}}) {
+        SCOPED_TRACE(bpp);
+        usePicture(dir.write("opaque.bmp", MaskedBmp(20, 10, 124, false, bpp, masks, twoBands)));
+        Bitmap out = draw(100, 80);
+        EXPECT_EQ(Changed(out, kGrey), (Box{70, 60, 20, 10}));
+        EXPECT_TRUE(Near(At(out, 80, 62), Rgba{0, 0, 255, 255}, 4));
+        EXPECT_TRUE(Near(At(out, 80, 67), Rgba{0, 255, 0, 255}, 4));
+    }
 }
 
 TEST_F(WatermarkTest, PlainBmpWithEmptyAlphaBytesIsOpaque) {
@@ -714,7 +825,7 @@ TEST_F(WatermarkTest, BrokenPicturesGiveNoWatermark) {
     std::string hugeBmp = bmp;
     hugeBmp[18] = hugeBmp[19] = hugeBmp[20] = 0x7F; // width claimed in the millions
 
-    const std::vector<std::pair<std::string, std::string>> cases = {
+    std::vector<std::pair<std::string, std::string>> cases = {
         {"empty", ""},
         {"text", "just some words, no picture at all"},
         {"png signature only", good.substr(0, 8)},
@@ -726,8 +837,18 @@ TEST_F(WatermarkTest, BrokenPicturesGiveNoWatermark) {
         {"bmp cut", bmp.substr(0, bmp.size() - 100)},
         {"bmp huge header", hugeBmp},
     };
+    const std::string masked =
+        MaskedBmp(20, 10, 124, false, 32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
+                  [](int, int) { return kRed; });
+    std::string holeyMask = masked;
+    holeyMask[54] = 0x0F; // red mask 0x00FF000F: not one run of bits
+    cases.insert(cases.end(), {{"masked bmp cut", masked.substr(0, masked.size() - 8)},
+                               {"masked bmp with a holey mask", holeyMask},
+                               {"masked bmp header only", masked.substr(0, 138)}});
     for (const auto& [name, bytes] : cases) {
         usePicture(dir.write("bad.img", bytes));
+        // The batch start refuses what the renderer could not draw.
+        EXPECT_FALSE(WatermarkImageUsable(settings.watermark.image)) << name;
         Bitmap out = draw(100, 80);
         ASSERT_TRUE(out) << name;
         EXPECT_EQ(out.bpp(), 24u) << name;

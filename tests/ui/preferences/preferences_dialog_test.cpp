@@ -230,6 +230,31 @@ TEST_F(PreferencesTest, CancelAndEscStoreNothing) {
     EXPECT_EQ(applied, -1);
 }
 
+// Esc in an open drop-down list closes only the list; the next Esc cancels.
+TEST_F(PreferencesTest, EscInAnOpenDropDownClosesOnlyTheList) {
+    open();
+    dialog->show();
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    QComboBox* range = row("General/Update Range").combo;
+    range->setFocus();
+    range->setCurrentIndex(5);
+    range->showPopup();
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    // As the key comes from the window system: to the window that has the popup.
+    QTest::keyClick(popup->windowHandle(), Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected); // not finished yet either way
+    EXPECT_EQ(range->currentIndex(), 5);
+
+    QTest::keyClick(dialog->windowHandle(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(applied, -1);
+}
+
 TEST_F(PreferencesTest, ThemeListIsSortedWithoutCaseAndRefreshLevelsCompareBeforeStoring) {
     themes = {{"beta", "Beta"}, {"Alpha", "Alpha"}, {"hidden", ""}, {"gamma", "Gamma"}};
     settings.interface.uiTheme = "gamma";

@@ -5,9 +5,13 @@
 #include "ui/preferences/preferences_choosers.h"
 #include "ui/preferences/preferences_sections.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
 
@@ -112,6 +116,33 @@ TEST_F(WatermarkPageTest, FontAndImageChoosersFillTheirRows) {
     EXPECT_EQ(row("Watermark/Image").field->text(), "/tmp/mark.png");
     EXPECT_TRUE(filters.startsWith("All Supported Files (*.png *.bmp *.rle *.dib *.jpg"));
     EXPECT_TRUE(filters.endsWith(";;All Files (*.*)"));
+}
+
+// The platform's font dialog opens on the row's font as it is drawn, in the
+// size and style of the rows; confirming it unchanged keeps the name.
+TEST_F(WatermarkPageTest, FontDialogOpensOnTheSelectedFontAndSize) {
+    build();
+    parent.show();
+    row("Watermark/Font").combo->setCurrentIndex(1); // Tahoma
+    row("Watermark/Font Size").field->setText("20");
+    row("Watermark/Font Style").combo->setCurrentIndex(1); // bold
+    const std::string fontsBefore = settings.watermark.fonts;
+    for (bool confirm : {false, true}) {
+        QFont shown;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            shown = dialog->currentFont();
+            confirm ? dialog->accept() : dialog->reject();
+        });
+        row("Watermark/Font").button->click();
+        EXPECT_EQ(shown.family(), QFontInfo(QFont("Tahoma")).family());
+        EXPECT_EQ(shown.pointSize(), 20);
+        EXPECT_TRUE(shown.bold());
+        EXPECT_EQ(row("Watermark/Font").combo->currentText(), "Tahoma");
+        EXPECT_EQ(settings.watermark.fonts, fontsBefore);
+        EXPECT_EQ(row("Watermark/Font Size").field->text(), "20");
+    }
 }
 
 TEST_F(WatermarkPageTest, HostileSettingsOpenShowingBlack) {
