@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the PICT reader, raster and drawing opcodes alike. The reader runs
 // inside the batch and the window, so any crash, hang or unbounded allocation here would take them
-// down with it.
+// down with it. Seeds: seeds/pict_reader/ holds a QuickTime picture of each codec (written by
+// tests/pict/quicktime_test.cpp with DRAVIK_SEED_FOLDER set), so the codecs' decoders are fuzzed too.
 #include "pict/pict_reader.h"
 
 #include <cstddef>

@@ -117,6 +117,8 @@ std::string ReasonFor(const pict::PictFailure& failure) {
         return FillArgs(Reason("Picture needs feature"), failure.feature);
     case K::Empty:
         return Reason("Empty picture");
+    case K::UnsupportedCodec:
+        return FillArgs(Reason("Unsupported QuickTime codec"), failure.codec);
     }
     return {};
 }
@@ -214,9 +216,10 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
         // A file that is no PICT at all may be another format the helpers
         // know; a PICT we cannot draw (yet) may still be drawn by them, but
         // only a picture with something in it counts: they give blank
-        // pictures for the drawings they skip.
-        if (failure.kind == K::NotPict || failure.kind == K::Damaged ||
-            failure.kind == K::NeedsFeature) {
+        // pictures for the drawings they skip. Nor do they read QuickTime
+        // images: they would draw the notice that stands in for one.
+        if (!failure.noHandOver && (failure.kind == K::NotPict || failure.kind == K::Damaged ||
+                                    failure.kind == K::NeedsFeature)) {
             bitmap = LoadThroughHelpers(inputPath, run, timedOut);
             if (bitmap && failure.kind != K::NotPict && IsBlankBitmap(bitmap))
                 bitmap.reset();

@@ -3,6 +3,7 @@
 #include "pict/lines.h"
 #include "pict/modes.h"
 #include "pict/paint.h"
+#include "pict/quicktime.h"
 #include "pict/raster.h"
 #include "pict/shapes.h"
 
@@ -196,7 +197,8 @@ CanvasGeometry ChooseGeometry(const PictHeader& header, int64_t maxPixels) {
 }
 
 DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> bytes,
-                           const CanvasGeometry& geometry, int64_t maxWork) {
+                           const CanvasGeometry& geometry, int64_t maxWork,
+                           int64_t maxImagePixels) {
     DrawOutcome out;
     out.picture.width = geometry.width;
     out.picture.height = geometry.height;
@@ -211,6 +213,14 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
         if (std::find(out.skipped.begin(), out.skipped.end(), line) == out.skipped.end())
             out.skipped.push_back(std::move(line));
     };
+    // Where QuickTime images landed (device coordinates): a bitmap drawn to
+    // the same rectangle afterwards is their fallback for machines without
+    // QuickTime.
+    std::vector<Rect> quickTimeRects;
+    // A few bytes of JPEG can promise an image of the largest size: the
+    // images of one picture share a budget, so that repeating one cannot
+    // make a small file decode for minutes.
+    int64_t quickTimeBudget = 4 * maxImagePixels;
     DrawBudget budget{maxWork};
     ShapeDrawer shapes(target, port, budget, note);
     Pen& pen = shapes.pen;
@@ -230,7 +240,30 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
                 port.back = colour->colour;
             else
                 port.opColour = colour->colour;
+        } else if (const auto* qt = std::get_if<QuickTimeOp>(&op.data)) {
+            QuickTimeDrawn drawn =
+                DrawQuickTime(*qt, bytes, port, target, std::min(maxImagePixels, quickTimeBudget));
+            quickTimeBudget -= drawn.decodedPixels;
+            if (!drawn.error.empty()) {
+                out.failure = PictFailure{drawn.tooLarge ? PictFailureKind::TooLarge
+                                                         : PictFailureKind::Damaged,
+                                          op.offset,
+                                          {},
+                                          drawn.error};
+                out.failure->codec = qt->codec;
+                out.failure->noHandOver = true;
+                return out;
+            }
+            quickTimeRects.push_back(drawn.destination.offset(-port.originH, -port.originV));
+            out.drewSomething = out.drewSomething || drawn.drewPixels;
+            for (std::string& line : drawn.notes)
+                note(std::move(line));
         } else if (const auto* raster = std::get_if<RasterOp>(&op.data)) {
+            const Rect dst = raster->dst.offset(-port.originH, -port.originV);
+            if ((op.opcode == 0x98 || op.opcode == 0x9A) &&
+                std::find(quickTimeRects.begin(), quickTimeRects.end(), dst) !=
+                    quickTimeRects.end())
+                continue;
             RasterNotes notes = DrawRaster(*raster, bytes, port, target);
             out.drewSomething = out.drewSomething || notes.drewPixels;
             if (notes.unknownMode)

@@ -24,13 +24,17 @@ struct DrawOutcome {
     PictPicture picture;
     bool drewSomething = false;
     std::vector<std::string> skipped;
+    // A QuickTime image could not be decoded: the picture is not drawn.
+    std::optional<PictFailure> failure;
     bool overBudget = false; // drawing stopped: the shapes cost more than maxWork
 };
 
 // Draws every operation onto a white canvas. The raster operations read
 // their rows from `bytes`, the data the operations were parsed from.
 // Content the reader does not draw (FeatureOp) is passed over and noted.
+// QuickTime images larger than maxImagePixels are not decoded.
 DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> bytes,
-                           const CanvasGeometry& geometry, int64_t maxWork = INT64_MAX);
+                           const CanvasGeometry& geometry, int64_t maxWork = INT64_MAX,
+                           int64_t maxImagePixels = PictLimits{}.maxCanvasPixels);
 
 } // namespace dravik::pict

@@ -63,6 +63,26 @@ struct RasterOp {
     size_t dataSize = 0;
 };
 
+// A QuickTime-compressed image (CompressedQuickTime 0x8200) or an
+// uncompressed one (0x8201), its sizes checked against the opcode's length.
+struct QuickTimeOp {
+    bool compressed = true; // 0x8200: carries a mode, a source rectangle and a mask
+    // Maps image coordinates to the port's: x' = a x + c y + h, y' = b x + d y + v
+    // (the perspective column is ignored).
+    double a = 1, b = 0, c = 0, d = 1, h = 0, v = 0;
+    Rect srcRect; // the part of the image drawn, in image pixels
+    int mode = 0;
+    bool matte = false;         // an alpha matte came with it (not applied)
+    std::optional<Region> mask; // in port coordinates
+    std::string codec;          // the four characters of the codec type
+    int width = 0, height = 0;  // the image description's size
+    int depth = 0;              // 1-32, or 33-40 for greys
+    int clutId = -1;
+    size_t descOffset = 0, descSize = 0; // the image description in the file
+    size_t dataOffset = 0, dataSize = 0; // the compressed data in the file
+    bool supported = false;              // a decoder for the codec is built in
+};
+
 struct Point {
     int h = 0, v = 0;
     bool operator==(const Point&) const = default;
@@ -132,7 +152,8 @@ struct SkipOp {
 struct EndOp {};
 
 using OperationData = std::variant<SkipOp, ClipOp, OriginOp, ColourOp, RasterOp, CommentOp,
-                                   FeatureOp, EndOp, PenOp, PatternOp, LineOp, ShapeOp>;
+                                   FeatureOp, EndOp, PenOp, PatternOp, LineOp, ShapeOp,
+                                   QuickTimeOp>;
 
 struct Operation {
     uint16_t opcode = 0;

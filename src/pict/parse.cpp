@@ -3,10 +3,10 @@
 // knows nothing about is stepped over rather than derailing the walk.
 #include "pict/byte_reader.h"
 #include "pict/operations.h"
+#include "pict/quicktime.h"
 #include "pict/raster.h"
 
 #include <algorithm>
-
 #include <cstdio>
 
 namespace dravik::pict {
@@ -380,6 +380,7 @@ struct Walker {
     const PictLimits& limits;
     ParsedPict& out;
     ByteReader r;
+    bool afterQuickTime = false; // a QuickTime image came earlier
 
     bool damaged(size_t at, const std::string& why) {
         out.failure = PictFailure{PictFailureKind::Damaged, at, {}, why};
@@ -535,6 +536,15 @@ struct Walker {
                 p.which = opcode == 0x07 ? PenOp::Size : PenOp::OvalSize;
                 p.v = d.s16();
                 p.h = d.s16();
+                // After a QuickTime image, a pen height of 0x00AE announces
+                // the fallback for machines without QuickTime (the
+                // "QuickTime and a ... decompressor" notice): the pen width
+                // is the number of its bytes, which are passed over.
+                if (opcode == 0x07 && afterQuickTime && p.v == 0x00AE) {
+                    r.skip(std::min<size_t>(static_cast<uint16_t>(p.h), r.left()));
+                    op.data = SkipOp{};
+                    return true;
+                }
                 op.data = p;
                 return true;
             }
@@ -616,9 +626,14 @@ struct Walker {
         case Size::WordLength:
             r.skip(r.u16());
             break;
-        case Size::LongLength:
-            r.skip(r.u32());
+        case Size::LongLength: {
+            const uint32_t length = r.u32();
+            const size_t base = r.pos();
+            auto data = r.take(length);
+            if (info.effect == Effect::QuickTime && !r.failed())
+                return readQuickTime(opcode, at, data, base, op);
             break;
+        }
         case Size::Shape: {
             const uint16_t size = r.peek16();
             if (size < 2)
@@ -673,8 +688,7 @@ struct Walker {
         case Effect::Text:
             op.data = FeatureOp{kTextFeature};
             break;
-        case Effect::QuickTime:
-            op.data = FeatureOp{"QuickTime payload"};
+        case Effect::QuickTime: // readQuickTime has read it
             break;
         case Effect::Reserved: {
             char note[40];
@@ -685,6 +699,24 @@ struct Walker {
         case Effect::None:
             break;
         }
+        return true;
+    }
+
+    bool readQuickTime(uint16_t opcode, size_t at, std::span<const uint8_t> data, size_t base,
+                       Operation& op) {
+        QuickTimeOp qt;
+        std::string why;
+        bool tooLarge = false;
+        if (!ParseQuickTime(data, base, opcode == 0x8200, limits.maxCanvasPixels, qt, why,
+                            tooLarge)) {
+            out.failure = PictFailure{
+                tooLarge ? PictFailureKind::TooLarge : PictFailureKind::Damaged, at, {}, why};
+            out.failure->codec = qt.codec;
+            out.failure->noHandOver = true;
+            return false;
+        }
+        afterQuickTime = true;
+        op.data = std::move(qt);
         return true;
     }
 

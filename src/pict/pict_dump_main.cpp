@@ -23,6 +23,8 @@ const char* KindName(dravik::pict::PictFailureKind kind) {
         return "needs a feature";
     case K::Empty:
         return "nothing to draw";
+    case K::UnsupportedCodec:
+        return "unsupported codec";
     }
     return "?";
 }

@@ -2,6 +2,7 @@
 
 #include "pict/draw.h"
 #include "pict/operations.h"
+#include "pict/quicktime.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -29,6 +30,25 @@ PictResult ReadPict(std::span<const uint8_t> bytes, const PictLimits& limits) {
         result.failure = *parsed.failure;
         return result;
     }
+    // Other loaders draw a QuickTime picture's fallback notice in place of
+    // its image, so none of its failures hands it on; a codec no decoder
+    // here reads fails the picture before anything is drawn.
+    bool quickTime = false;
+    for (const Operation& op : parsed.operations) {
+        const auto* qt = std::get_if<QuickTimeOp>(&op.data);
+        if (qt == nullptr)
+            continue;
+        quickTime = true;
+        if (!qt->supported && !qt->codec.empty()) {
+            result.failure = PictFailure{PictFailureKind::UnsupportedCodec,
+                                         op.offset,
+                                         {},
+                                         "QuickTime codec '" + qt->codec + "' is not supported"};
+            result.failure.codec = qt->codec;
+            result.failure.noHandOver = true;
+            return result;
+        }
+    }
     // Drawing only part of a picture would make it look worse than another
     // loader may: anything this reader lacks hands the whole file on. Text
     // is the exception: no other loader draws it either, so a picture with
@@ -54,10 +74,16 @@ PictResult ReadPict(std::span<const uint8_t> bytes, const PictLimits& limits) {
             list += (list.empty() ? "" : ", ") + f;
         result.failure = PictFailure{PictFailureKind::NeedsFeature, firstAt, features.front(),
                                      "the picture holds " + list};
+        result.failure.noHandOver = quickTime;
         return result;
     }
     const CanvasGeometry geometry = ChooseGeometry(parsed.header, limits.maxCanvasPixels);
-    DrawOutcome drawn = DrawOperations(parsed, bytes, geometry, limits.maxDrawingWork);
+    DrawOutcome drawn =
+        DrawOperations(parsed, bytes, geometry, limits.maxDrawingWork, limits.maxCanvasPixels);
+    if (drawn.failure) {
+        result.failure = *drawn.failure;
+        return result;
+    }
     result.skipped = std::move(drawn.skipped);
     if (drawn.overBudget) {
         result.failure = PictFailure{PictFailureKind::TooLarge,
@@ -69,6 +95,7 @@ PictResult ReadPict(std::span<const uint8_t> bytes, const PictLimits& limits) {
     if (!drawn.drewSomething && hasText) {
         result.failure = PictFailure{PictFailureKind::NeedsFeature, firstTextAt, kTextFeature,
                                      "the picture holds only text"};
+        result.failure.noHandOver = quickTime;
         return result;
     }
     if (!drawn.drewSomething) {
@@ -110,6 +137,13 @@ std::string DescribeOperation(const Operation& op, int version) {
                     line += " mask " + RectText(d.mask->bounds());
             } else if constexpr (std::is_same_v<T, CommentOp>) {
                 line += " kind " + std::to_string(d.kind) + " size " + std::to_string(d.size);
+            } else if constexpr (std::is_same_v<T, QuickTimeOp>) {
+                line += " codec '" + d.codec + "' " + std::to_string(d.width) + "x" +
+                        std::to_string(d.height) + " depth " + std::to_string(d.depth) + " clut " +
+                        std::to_string(d.clutId) + " data " + std::to_string(d.dataSize) + " src " +
+                        RectText(d.srcRect) + " to " + RectText(QuickTimeDestination(d)) +
+                        " mode " + std::to_string(d.mode) + (d.mask ? " mask" : "") +
+                        (d.matte ? " matte" : "") + (d.supported ? "" : " [not supported]");
             } else if constexpr (std::is_same_v<T, FeatureOp>) {
                 line += " [needs " + d.feature + "]";
             } else if constexpr (std::is_same_v<T, PenOp>) {

@@ -35,18 +35,23 @@ struct PictPicture {
 };
 
 enum class PictFailureKind {
-    NotPict,      // the bytes are no QuickDraw picture
-    Damaged,      // the picture breaks off or contradicts itself at `offset`
-    TooLarge,     // the picture exceeds the limits
-    NeedsFeature, // the picture holds content this reader does not draw yet
-    Empty,        // a well-formed picture with nothing to draw
+    NotPict,          // the bytes are no QuickDraw picture
+    Damaged,          // the picture breaks off or contradicts itself at `offset`
+    TooLarge,         // the picture exceeds the limits
+    NeedsFeature,     // the picture holds content this reader does not draw yet
+    Empty,            // a well-formed picture with nothing to draw
+    UnsupportedCodec, // a QuickTime payload in a codec no decoder here reads
 };
 
 struct PictFailure {
     PictFailureKind kind = PictFailureKind::NotPict;
-    size_t offset = 0;   // the byte where a damaged picture went wrong
-    std::string feature; // for NeedsFeature: what is missing ("QuickTime payload")
-    std::string reason;  // one line for developers and logs, in English
+    size_t offset = 0;      // the byte where a damaged picture went wrong
+    std::string feature;    // for NeedsFeature: what is missing ("QuickTime payload")
+    std::string reason;     // one line for developers and logs, in English
+    std::string codec = {}; // for UnsupportedCodec and payloads that failed: the four characters
+    // Other loaders would draw this picture's fallback notice ("QuickTime and
+    // a ... decompressor are needed") in place of its image: do not hand it on.
+    bool noHandOver = false;
 };
 
 struct PictResult {

@@ -390,6 +390,7 @@ constexpr TextPair kBuiltinTexts[] = {
     {"Picture too large", "the picture is too large to read"},
     {"Picture needs feature", "the picture holds %s1%, which no loader could draw"},
     {"Empty picture", "the picture holds nothing to draw"},
+    {"Unsupported QuickTime codec", "QuickTime codec '%s1%' is not supported"},
     {"Text not drawn", "text not drawn"},
     {"_END_", ""},
 };

@@ -340,6 +340,41 @@ TEST_F(ConvertFileTest, ABlankPictureFromAHelperIsNoConversion) {
     EXPECT_TRUE(convert(run, dir.write("other.pict", "some other format")));
 }
 
+// A QuickTime picture the reader cannot decode is not handed on: a helper
+// would deliver the notice bitmap that stands in for the image. The helper
+// here draws a picture for any input, so only the hand-over can make it win.
+TEST_F(ConvertFileTest, UndecodableQuickTimePicturesAreNotHandedOn) {
+    const std::string converter = test::ImageMagickConvert();
+    if (converter.empty())
+        GTEST_SKIP() << "ImageMagick is not installed";
+    std::string notice =
+        dir.write("notice-convert", "#!/bin/sh\nfor last; do :; done\nexec \"" + converter +
+                                        "\" -size 8x8 gradient:red-blue \"$last\"\n");
+    chmod(notice.c_str(), 0755);
+    ConversionRun run(notice, Decoder());
+    test::QuickTimeRecord photoCd;
+    photoCd.codec = "kpcd";
+    photoCd.width = photoCd.height = 8;
+    photoCd.data = std::string(64, '\x22');
+    test::QuickTimeRecord cut = photoCd;
+    cut.codec = "jpeg";
+    const struct {
+        const char* name;
+        test::QuickTimeRecord record;
+        std::string reason;
+    } cases[] = {
+        {"photocd.pict", photoCd, "QuickTime codec 'kpcd' is not supported"},
+        {"badjpeg.pict", cut, "the picture is damaged (at byte 552)"},
+    };
+    for (const auto& c : cases) {
+        const std::string pict = test::PictWriter(test::PictWriter::ExtendedV2, {0, 0, 8, 8})
+                                     .quickTime(c.record)
+                                     .finish();
+        EXPECT_FALSE(convert(run, dir.write(c.name, pict))) << c.name;
+        EXPECT_EQ(run.failureReason, c.reason) << c.name;
+    }
+}
+
 TEST_F(ConvertFileTest, TempFolderIsPrivateAndGoesAwayWithTheRun) {
     std::string folder;
     {

@@ -557,12 +557,12 @@ TEST(PictReader, FailuresSayWhatIsWrong) {
              .op(0x0028, test::Word(5) + test::Word(5) + "\x02Hi")
              .finish(),
          PictFailureKind::NeedsFeature, "text"},
-        {"quicktime beside a fallback bitmap",
+        {"quicktime record cut short",
          PictWriter(PictWriter::V2, {0, 0, 4, 4})
              .op(0x8200, test::Long(6) + "jpeg..")
              .raster(strip)
              .finish(),
-         PictFailureKind::NeedsFeature, "QuickTime payload"},
+         PictFailureKind::Damaged, ""},
         {"nothing drawn", PictWriter(PictWriter::V2, {0, 0, 4, 4}).clip({0, 0, 4, 4}).finish(),
          PictFailureKind::Empty, ""},
     };

@@ -229,6 +229,45 @@ std::string PictWriter::rasterData(const RasterRecord& rec) const {
     return d;
 }
 
+PictWriter& PictWriter::quickTime(const QuickTimeRecord& record) {
+    const std::string data = QuickTimeData(record);
+    return op(record.compressed ? 0x8200 : 0x8201, Long(static_cast<uint32_t>(data.size())) + data);
+}
+
+PictWriter& PictWriter::fallbackNotice(const std::string& opcodes) {
+    op(0x0007, Word(0x00AE) + Word(static_cast<int>(opcodes.size())));
+    out_ += opcodes;
+    return *this;
+}
+
+std::string QuickTimeData(const QuickTimeRecord& rec) {
+    auto fixed = [](double v) {
+        return Long(static_cast<uint32_t>(static_cast<int32_t>(std::lround(v * 65536))));
+    };
+    std::string d = Word(0);
+    d += fixed(rec.scaleX) + fixed(0) + Long(0);
+    d += fixed(0) + fixed(rec.scaleY) + Long(0);
+    d += fixed(rec.moveX) + fixed(rec.moveY) + Long(0x40000000);
+    d += Long(0) + RectData({0, 0, 0, 0}); // no matte
+    if (rec.compressed) {
+        const PictRect src = rec.src.width() ? rec.src : PictRect{0, 0, rec.height, rec.width};
+        d += Word(rec.mode) + RectData(src) + Long(0) +
+             Long(static_cast<uint32_t>(rec.maskRegion.size())) + rec.maskRegion;
+    }
+    std::string desc =
+        rec.codec.substr(0, 4) + Long(0) + Word(0) + Word(0) + Word(0) + Word(0) + "appl" +
+        Long(0) + Long(0x200) + Word(rec.width) + Word(rec.height) + Long(0x00480000) +
+        Long(0x00480000) +
+        Long(static_cast<uint32_t>(rec.dataSizeField < 0 ? rec.data.size() : rec.dataSizeField)) +
+        Word(1);
+    std::string name(32, '\0');
+    name[0] = 4;
+    name.replace(1, 4, "test");
+    desc += name + Word(rec.depth) + Word(rec.clutId) + rec.descriptionExtra;
+    d += Long(static_cast<uint32_t>(desc.size() + 4)) + desc + rec.data;
+    return d;
+}
+
 std::string PictWriter::finish(bool endPicture) {
     if (endPicture)
         op(version_ == V1 ? 0xFF : 0x00FF);

@@ -49,6 +49,23 @@ struct RasterRecord {
     std::vector<uint32_t> pixels;
 };
 
+// A QuickTime image for opcode 0x8200 (or 0x8201): the image description
+// and the codec's data, drawn through a matrix of scale and translation.
+struct QuickTimeRecord {
+    std::string codec = "raw ";
+    int width = 0, height = 0;
+    int depth = 24;
+    int clutId = -1;
+    std::string data;
+    std::string descriptionExtra; // after the description's fixed 86 bytes
+    bool compressed = true;       // 0x8200, else 0x8201
+    double scaleX = 1, scaleY = 1, moveX = 0, moveY = 0;
+    PictRect src{0, 0, 0, 0}; // default: the whole image
+    int mode = 64;
+    std::string maskRegion;       // RegionData, 0x8200 only
+    long long dataSizeField = -1; // what the description says; -1: the data's size
+};
+
 class PictWriter {
   public:
     enum Version { V1, V2, ExtendedV2 };
@@ -69,6 +86,10 @@ class PictWriter {
     PictWriter& backColour(Rgb c); // RGBBkCol
     PictWriter& opColour(Rgb c);   // OpColor
     PictWriter& raster(const RasterRecord& record);
+    PictWriter& quickTime(const QuickTimeRecord& record);
+    // What QuickTime writes after its image for machines without it: a pen
+    // size of 0x00AE by the notice's length, then the notice's opcodes.
+    PictWriter& fallbackNotice(const std::string& opcodes);
     // The picture, ended by OpEndPic unless told otherwise.
     std::string finish(bool endPicture = true);
 
@@ -81,6 +102,9 @@ class PictWriter {
     std::string out_;
     size_t start_;
 };
+
+// The data of a 0x8200/0x8201 opcode after its length word.
+std::string QuickTimeData(const QuickTimeRecord& record);
 
 // Big-endian helpers for hand-made opcode data.
 std::string Word(int value);

@@ -1,0 +1,63 @@
+// 'raw ': uncompressed rows at 1, 2, 4 or 8 bits through a palette (or a
+// grey ramp), 16 bits 5-5-5, 24 bits RGB or 32 bits ARGB (alpha ignored,
+// as QuickDraw did).
+#include "pict/codecs/codecs.h"
+
+#include <algorithm>
+
+namespace dravik::pict {
+
+CodecOutcome DecodeRaw(const CodecInput& in) {
+    const int depth = in.depth > 32 ? in.depth - 32 : in.depth;
+    if (depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16 && depth != 24 &&
+        depth != 32)
+        return CodecError("raw: " + std::to_string(in.depth) + "-bit pixels");
+    const size_t w = static_cast<size_t>(in.width), h = static_cast<size_t>(in.height);
+    const size_t least = (w * static_cast<size_t>(depth) + 7) / 8;
+    // Writers pad the rows differently; the data's size tells by how much.
+    const size_t rowBytes = std::max(least, in.data.size() / h);
+    if (in.data.size() < rowBytes * (h - 1) + least)
+        return CodecError("raw: the data holds fewer rows than the image");
+    const std::vector<uint32_t> palette = depth <= 8 ? PaletteFor(in) : std::vector<uint32_t>();
+    if (depth <= 8 && palette.size() < (size_t{1} << depth))
+        return CodecError("raw: no colour table for the pixels");
+    CodecOutcome out;
+    out.image.width = in.width;
+    out.image.height = in.height;
+    out.image.rgb.resize(w * h * 3);
+    uint8_t* o = out.image.rgb.data();
+    for (size_t y = 0; y < h; ++y) {
+        const uint8_t* row = in.data.data() + y * rowBytes;
+        for (size_t x = 0; x < w; ++x, o += 3) {
+            uint32_t c = 0;
+            switch (depth) {
+            case 16: {
+                const unsigned v = row[2 * x] << 8 | row[2 * x + 1];
+                auto five = [](unsigned f) { return (f << 3) | (f >> 2); };
+                c = five((v >> 10) & 31) << 16 | five((v >> 5) & 31) << 8 | five(v & 31);
+                break;
+            }
+            case 24:
+                c = static_cast<uint32_t>(row[3 * x]) << 16 | row[3 * x + 1] << 8 | row[3 * x + 2];
+                break;
+            case 32:
+                c = static_cast<uint32_t>(row[4 * x + 1]) << 16 | row[4 * x + 2] << 8 |
+                    row[4 * x + 3];
+                break;
+            default: {
+                const size_t bit = x * static_cast<size_t>(depth);
+                const unsigned index =
+                    (row[bit / 8] >> (8 - depth - static_cast<int>(bit % 8))) & ((1u << depth) - 1);
+                c = palette[index];
+            }
+            }
+            o[0] = static_cast<uint8_t>(c >> 16);
+            o[1] = static_cast<uint8_t>(c >> 8);
+            o[2] = static_cast<uint8_t>(c);
+        }
+    }
+    out.ok = true;
+    return out;
+}
+
+} // namespace dravik::pict
