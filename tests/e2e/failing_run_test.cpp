@@ -127,9 +127,7 @@ class FailingRunTest : public testing::Test {
     std::string picture(const std::string& name, int width = 8, int height = 6) {
         return dir.write(name, test::MakeSolidPict(width, height, {200, 40, 40}));
     }
-    // A picture the program's own reader hands on to the helpers: after the
-    // pixels, a clip region whose rows stop short, which the reader counts
-    // as damage and ImageMagick passes over.
+    // A picture the program's own reader hands on to the helpers.
     std::string helperPicture(const std::string& name, int width = 8, int height = 6) {
         // Two colours: one flat colour from a helper counts as a blank page.
         std::string bytes = test::MakePict(width, height, [width](int x, int) {
