@@ -1,5 +1,5 @@
 // dravik-bench-engine INPUT_DIR OUTPUT_DIR [--overlays TEXT|IMAGE|BOTH]
-//                     [--watermark-image PNG] [--stages]
+//                     [--watermark-image PNG] [--stages] [--pipeline DEPTH]
 // Converts every PICT of a folder with the engine, one file after the other,
 // as a command-line run with default settings does. Prints the wall time in
 // seconds, the files converted and found, and the peak resident memory (KB)
@@ -21,7 +21,11 @@
 // the conversion (image steps, overlays, naming, JPEG encoding and writing),
 // and within that rest, the JPEG encoding alone, measured by encoding each
 // picture once more to memory (not counted in the batch's time).
+//
+// --pipeline DEPTH converts through the batch's conversion worker instead,
+// reading DEPTH pictures ahead on as many threads (0: each in its turn).
 
+#include "batch/conversion_worker.h"
 #include "engine/convert_file.h"
 #include "engine/overlays/overlays.h"
 #include "engine/overlays/watermark_font.h"
@@ -32,6 +36,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <memory>
@@ -130,7 +135,7 @@ double EncodeSeconds(const Bitmap& bitmap, int flags) {
 int Usage(const char* program) {
     std::fprintf(stderr,
                  "usage: %s INPUT_DIR OUTPUT_DIR [--overlays TEXT|IMAGE|BOTH] "
-                 "[--watermark-image PNG] [--stages]\n",
+                 "[--watermark-image PNG] [--stages] [--pipeline DEPTH]\n",
                  program);
     return 2;
 }
@@ -143,6 +148,7 @@ int main(int argc, char** argv) {
     OverlayMode mode = OverlayMode::None;
     std::string watermarkImage;
     bool stages = false;
+    int pipelineDepth = -1;
     for (int i = 3; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--overlays" && i + 1 < argc) {
@@ -150,6 +156,8 @@ int main(int argc, char** argv) {
             if (!parsed)
                 return Usage(argv[0]);
             mode = *parsed;
+        } else if (arg == "--pipeline" && i + 1 < argc) {
+            pipelineDepth = std::atoi(argv[++i]);
         } else if (arg == "--stages") {
             stages = true;
         } else if (arg == "--watermark-image" && i + 1 < argc) {
@@ -227,11 +235,25 @@ int main(int argc, char** argv) {
     }
 
     int converted = 0;
+    if (pipelineDepth >= 0) {
+        // The batch's own worker, reading ahead as deep as asked (0: each
+        // picture in its turn).
+        InputList inputs;
+        for (const std::string& file : files)
+            inputs.add(file, "");
+        ProgressState progress;
+        ConversionJob job{settings, state, inputs, run, progress, nullptr, {}};
+        job.readAhead = static_cast<unsigned>(pipelineDepth);
+        ConversionWorker(job);
+        converted = static_cast<int>(progress.snapshot().count);
+    }
     double readSeconds = 0;
     double restSeconds = 0;
     double encodeSeconds = 0;
     double extraSeconds = 0;
     for (const std::string& file : files) {
+        if (pipelineDepth >= 0)
+            break;
         state.currentInput = file;
         auto fileStart = Clock::now();
         PictureRead read = ReadPicture(file, run);

@@ -13,8 +13,12 @@ unsigned ReadAheadDepth() {
 }
 
 ReadAhead::ReadAhead(const std::vector<InputEntry>& entries, ConversionRun& run, unsigned depth)
+    : ReadAhead(entries, run, depth, depth) {}
+
+ReadAhead::ReadAhead(const std::vector<InputEntry>& entries, ConversionRun& run, unsigned depth,
+                     unsigned readers)
     : entries_(entries), run_(run), depth_(std::max(1u, depth)), slots_(depth_) {
-    const size_t threads = std::min(depth_, entries_.size());
+    const size_t threads = std::min<size_t>(std::min<size_t>(readers, depth_), entries_.size());
     readers_.reserve(threads);
     for (size_t i = 0; i < threads; ++i)
         readers_.emplace_back([this] { readLoop(); });
@@ -30,6 +34,18 @@ ReadAhead::~ReadAhead() {
         reader.join();
 }
 
+// One picture, with a failure for a picture too large for memory: as on the
+// worker, it fails alone, at its turn.
+PictureRead ReadAhead::read(size_t index) {
+    try {
+        return ReadPicture(entries_[index].path, run_, &cancel_);
+    } catch (const std::exception&) {
+        PictureRead failed;
+        failed.failureReason = GetText("Console", "Out of memory");
+        return failed;
+    }
+}
+
 void ReadAhead::readLoop() {
     for (;;) {
         size_t index = 0;
@@ -42,18 +58,10 @@ void ReadAhead::readLoop() {
                 return;
             index = nextToRead_++;
         }
-        PictureRead read;
-        try {
-            read = ReadPicture(entries_[index].path, run_, &cancel_);
-        } catch (const std::exception&) {
-            // As on the worker: one picture too large for memory fails
-            // alone, at its turn.
-            read = PictureRead{};
-            read.failureReason = GetText("Console", "Out of memory");
-        }
+        PictureRead picture = read(index);
         {
             std::lock_guard lock(mutex_);
-            slots_[index % depth_] = std::move(read);
+            slots_[index % depth_] = std::move(picture);
         }
         changed_.notify_all();
     }
@@ -61,14 +69,23 @@ void ReadAhead::readLoop() {
 
 PictureRead ReadAhead::take(size_t index) {
     std::unique_lock lock(mutex_);
+    if (nextToRead_ <= index) {
+        // No reader has come this far (the readers are starved of cores):
+        // waiting for one to be scheduled would only add its delay.
+        nextToRead_ = index + 1;
+        taken_ = index + 1;
+        lock.unlock();
+        changed_.notify_all();
+        return read(index);
+    }
     std::optional<PictureRead>& slot = slots_[index % depth_];
     changed_.wait(lock, [&slot] { return slot.has_value(); });
-    PictureRead read = std::move(*slot);
+    PictureRead picture = std::move(*slot);
     slot.reset();
     taken_ = index + 1;
     lock.unlock();
     changed_.notify_all();
-    return read;
+    return picture;
 }
 
 } // namespace dravik

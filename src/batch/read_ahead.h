@@ -26,8 +26,12 @@ class ReadAhead {
     // Starts `depth` reader threads over `entries`, in list order, reading
     // with `run`. At most `depth` pictures are in reading or read and not yet
     // taken at any time, so memory stays bounded whatever the list's length.
-    // `entries` and `run` must outlive the object.
+    // `entries` and `run` must outlive the object. `readers` threads (by
+    // default one per picture of the depth) do the reading; with none, each
+    // picture is read when taken (tests).
     ReadAhead(const std::vector<InputEntry>& entries, ConversionRun& run, unsigned depth);
+    ReadAhead(const std::vector<InputEntry>& entries, ConversionRun& run, unsigned depth,
+              unsigned readers);
     // Discards every picture read and not taken: helpers still running are
     // ended, the readers joined. What they wrote in the run's temp folder is
     // gone with them.
@@ -35,11 +39,12 @@ class ReadAhead {
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    // The picture of entry `index`, once read. Entries are taken in order,
-    // each once, from 0.
+    // The picture of entry `index`, once read; read here and now when no
+    // reader has begun it. Entries are taken in order, each once, from 0.
     PictureRead take(size_t index);
 
   private:
+    PictureRead read(size_t index);
     void readLoop();
 
     const std::vector<InputEntry>& entries_;

@@ -161,16 +161,15 @@ class ConversionWorkerTest : public testing::Test {
     }
 };
 
-// The same batch read in turn and read ahead by more readers than this
-// machine has cores: the same lines, notices, names (running number and
-// random number alike) and bytes, the damaged file reported at its turn.
+// The same batch read in turn and read ahead, by one reader, by as many as
+// this machine has cores and by more: the same lines, notices, names
+// (running number and random number alike) and bytes, the damaged file
+// reported at its turn. With few readers the worker often reads a picture
+// itself when no reader has begun it yet.
 TEST_F(ConversionWorkerTest, ReadingAheadChangesNoLineNameOrByte) {
     addPictures(30, 15);
     ConversionRun inTurnRun("", "");
-    ConversionRun aheadRun("", "");
     Outcome inTurn = convert("in-turn", 0, inTurnRun);
-    Outcome ahead = convert("ahead", 5, aheadRun);
-
     ASSERT_EQ(inTurn.count, 29);
     ASSERT_EQ(inTurn.outputs.size(), 29u);
     EXPECT_EQ(inTurn.lines.size(), 90u);
@@ -179,10 +178,15 @@ TEST_F(ConversionWorkerTest, ReadingAheadChangesNoLineNameOrByte) {
     ASSERT_EQ(inTurn.notices.size(), 1u);
     EXPECT_NE(inTurn.notices[0].find("in115.pict"), std::string::npos);
 
-    EXPECT_EQ(ahead.count, inTurn.count);
-    EXPECT_EQ(ahead.lines, inTurn.lines);
-    EXPECT_EQ(ahead.notices, inTurn.notices);
-    EXPECT_TRUE(ahead.outputs == inTurn.outputs) << "names or bytes differ";
+    for (unsigned depth : {1u, 2u, 5u}) {
+        SCOPED_TRACE("reading " + std::to_string(depth) + " ahead");
+        ConversionRun aheadRun("", "");
+        Outcome ahead = convert("ahead" + std::to_string(depth), depth, aheadRun);
+        EXPECT_EQ(ahead.count, inTurn.count);
+        EXPECT_EQ(ahead.lines, inTurn.lines);
+        EXPECT_EQ(ahead.notices, inTurn.notices);
+        EXPECT_TRUE(ahead.outputs == inTurn.outputs) << "names or bytes differ";
+    }
 }
 
 // Stopped after the fifth file, with the next ones read ahead: exactly five
@@ -248,6 +252,23 @@ TEST_F(ConversionWorkerTest, ReadAheadHoldsNoMoreThanItsDepth) {
     EXPECT_FALSE(damaged.bitmap);
     EXPECT_FALSE(damaged.failureReason.empty());
     EXPECT_EQ(ahead.take(2).bitmap.height(), 16u);
+}
+
+// Pictures no reader has begun are read by the one who takes them, each
+// its own entry's, in order: with no reader at all, and with one reader
+// that cannot keep up with a depth of three.
+TEST_F(ConversionWorkerTest, PicturesNoReaderBeganAreReadWhenTaken) {
+    mkdir(dir.file("in").c_str(), 0755);
+    for (int i = 1; i <= 6; ++i)
+        inputs.add(
+            dir.write("in/" + std::to_string(i) + ".pict", test::MakeSolidPict(i, 2, Rgb{0, 0, 0})),
+            "");
+    ConversionRun run("", "");
+    for (unsigned readers : {0u, 1u}) {
+        ReadAhead ahead(inputs.entries(), run, 3, readers);
+        for (size_t i = 0; i < inputs.size(); ++i)
+            EXPECT_EQ(ahead.take(i).bitmap.width(), i + 1) << readers << " readers";
+    }
 }
 
 } // namespace
