@@ -132,6 +132,7 @@ struct ShapeOp {
 struct CommentOp {
     int kind = 0;
     size_t size = 0;
+    size_t dataOffset = 0; // the comment's data in the file (a long comment's)
 };
 
 // Content the reader does not draw yet; a picture holding any is answered
@@ -151,9 +152,9 @@ struct SkipOp {
 
 struct EndOp {};
 
-using OperationData = std::variant<SkipOp, ClipOp, OriginOp, ColourOp, RasterOp, CommentOp,
-                                   FeatureOp, EndOp, PenOp, PatternOp, LineOp, ShapeOp,
-                                   QuickTimeOp>;
+using OperationData =
+    std::variant<SkipOp, ClipOp, OriginOp, ColourOp, RasterOp, CommentOp, FeatureOp, EndOp, PenOp,
+                 PatternOp, LineOp, ShapeOp, QuickTimeOp>;
 
 struct Operation {
     uint16_t opcode = 0;

@@ -81,6 +81,21 @@ bool ReadDescription(ByteReader& r, size_t base, int64_t maxPixels, QuickTimeOp&
     return true;
 }
 
+// An image's own profile wins over the picture's; without either the image
+// is sRGB already.
+void MatchColours(DecodedImage& image, const PortState& port, std::vector<std::string>& notes) {
+    std::unique_ptr<IccToSrgb> own;
+    if (!image.icc.empty()) {
+        std::string why;
+        own = IccToSrgb::FromProfile(image.icc, why);
+        if (!own)
+            notes.push_back("a QuickTime image's colour profile was ignored: " + why);
+    }
+    const IccToSrgb* match = own ? own.get() : port.colourMatch;
+    if (match != nullptr)
+        match->convert(image.rgb.data(), image.rgb.size() / 3);
+}
+
 } // namespace
 
 bool ParseQuickTime(std::span<const uint8_t> data, size_t base, bool compressed, int64_t maxPixels,
@@ -165,8 +180,9 @@ QuickTimeDrawn DrawQuickTime(const QuickTimeOp& op, std::span<const uint8_t> byt
         out.tooLarge = decoded.tooLarge;
         return out;
     }
-    const DecodedImage& image = decoded.image;
+    DecodedImage& image = decoded.image;
     out.decodedPixels = static_cast<int64_t>(image.width) * image.height;
+    MatchColours(image, port, out.notes);
     if (op.matte)
         out.notes.push_back("a QuickTime matte (the image is drawn whole)");
     if ((op.mode & ~64) != 0)

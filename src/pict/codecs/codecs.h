@@ -13,6 +13,7 @@ struct DecodedImage {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> rgb; // rows top first, R, G, B
+    std::vector<uint8_t> icc; // the colour profile the data carried, if any
 };
 
 struct CodecInput {
@@ -42,6 +43,9 @@ CodecOutcome DecodeJpeg(const CodecInput& input);
 CodecOutcome DecodePng(const CodecInput& input);
 CodecOutcome DecodeTiff(const CodecInput& input);
 CodecOutcome DecodeRaw(const CodecInput& input);
+CodecOutcome DecodeBmp(const CodecInput& input); // 'WRLE'
+CodecOutcome DecodeGif(const CodecInput& input);
+CodecOutcome DecodeTga(const CodecInput& input);
 bool AvcodecDecodes(const std::string& codec);
 CodecOutcome DecodeWithAvcodec(const CodecInput& input);
 
