@@ -152,9 +152,9 @@ struct SkipOp {
 
 struct EndOp {};
 
-using OperationData =
-    std::variant<SkipOp, ClipOp, OriginOp, ColourOp, RasterOp, CommentOp, FeatureOp, EndOp, PenOp,
-                 PatternOp, LineOp, ShapeOp, QuickTimeOp>;
+using OperationData = std::variant<SkipOp, ClipOp, OriginOp, ColourOp, RasterOp, CommentOp,
+                                   FeatureOp, EndOp, PenOp, PatternOp, LineOp, ShapeOp,
+                                   QuickTimeOp>;
 
 struct Operation {
     uint16_t opcode = 0;

@@ -19,6 +19,7 @@ extern "C" {
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -249,6 +250,19 @@ std::string Encode(AVCodecID id, AVPixelFormat format, int scale = 1) {
     return std::string(reinterpret_cast<char*>(packet->data), static_cast<size_t>(packet->size));
 }
 
+// The pictures the tests make seed the reader's fuzz target
+// (fuzz/seeds/pict_reader) when DRAVIK_SEED_FOLDER names a folder.
+void SaveSeed(std::string name, const std::string& picture) {
+    const char* folder = std::getenv("DRAVIK_SEED_FOLDER");
+    if (folder == nullptr)
+        return;
+    for (char& ch : name)
+        ch = std::isalnum(static_cast<unsigned char>(ch)) ? static_cast<char>(std::tolower(ch))
+                                                          : '-';
+    std::ofstream(std::string(folder) + "/quicktime-" + name + ".pict", std::ios::binary)
+        << picture;
+}
+
 QuickTimeRecord Record(std::string codec, int depth, std::string data, int scale = 1) {
     QuickTimeRecord r;
     r.codec = std::move(codec);
@@ -350,13 +364,7 @@ TEST(QuickTime, EveryCodecGivesItsPictureWithinItsLoss) {
         }
         const int w = kW * c.scale, h = kH * c.scale;
         const std::string picture = Wrap(c.record, {0, 0, h, w});
-        // These pictures seed the reader's fuzz target (fuzz/seeds/pict_reader).
-        if (const char* folder = std::getenv("DRAVIK_SEED_FOLDER")) {
-            std::string name = std::string(folder) + "/quicktime-" + c.name + ".pict";
-            std::replace(name.begin() + static_cast<ptrdiff_t>(std::strlen(folder)), name.end(),
-                         ' ', '-');
-            std::ofstream(name, std::ios::binary) << picture;
-        }
+        SaveSeed(c.name, picture);
         PictResult res = Read(picture);
         ASSERT_TRUE(res.picture) << res.failure.reason;
         ASSERT_EQ(res.picture->width, w);
@@ -596,7 +604,9 @@ TEST(QuickTime, WindowsBitmapDataReadsPlainAndRunLengthRows) {
     for (int depth : {4, 8})
         for (bool packed : {false, true}) {
             SCOPED_TRACE(std::to_string(depth) + (packed ? " packed" : " plain"));
-            PictResult res = Read(Wrap(Record("WRLE", depth, BmpIndexed(depth, packed))));
+            const std::string picture = Wrap(Record("WRLE", depth, BmpIndexed(depth, packed)));
+            SaveSeed("bmp " + std::to_string(depth) + (packed ? " rle" : ""), picture);
+            PictResult res = Read(picture);
             ASSERT_TRUE(res.picture) << res.failure.reason;
             const std::vector<uint32_t> palette = pict::MacStandardPalette(depth);
             for (int y = 0; y < kH; ++y)
@@ -714,7 +724,9 @@ TEST(QuickTime, TgaPayloadsReadEveryLayout) {
         SCOPED_TRACE(c.name);
         std::vector<Rgb> expected;
         const std::string file = TgaFile(c, expected);
-        PictResult res = Read(Wrap(Record("tga ", 24, file)));
+        const std::string picture = Wrap(Record("tga ", 24, file));
+        SaveSeed(std::string("tga ") + c.name, picture);
+        PictResult res = Read(picture);
         ASSERT_TRUE(res.picture) << res.failure.reason;
         int worst = 0;
         for (int y = 0; y < kH; ++y)
@@ -789,8 +801,10 @@ TEST(QuickTime, GifPayloadsKeepTheirRowsAndTransparency) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        PictResult res =
-            Read(Wrap(Record("gif ", 8, Gif(c.interlaced, c.transparent, c.left, c.top))));
+        const std::string picture =
+            Wrap(Record("gif ", 8, Gif(c.interlaced, c.transparent, c.left, c.top)));
+        SaveSeed(std::string("gif ") + c.name, picture);
+        PictResult res = Read(picture);
         ASSERT_TRUE(res.picture) << res.failure.reason;
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
@@ -908,6 +922,7 @@ TEST(QuickTime, ColourProfilesConvertToSrgb) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        SaveSeed(std::string("colour ") + c.name, c.picture);
         PictResult res = Read(c.picture);
         ASSERT_TRUE(res.picture) << res.failure.reason;
         double total = 0;
@@ -924,6 +939,14 @@ TEST(QuickTime, ColourProfilesConvertToSrgb) {
         });
         EXPECT_EQ(noted, c.noted);
     }
+    // Drawing colours set under the profile are matched too.
+    PictResult res = Read(picture(swap, [](PictWriter& w) {
+        w.foreColour({200, 30, 40}).op(0x31, test::RectData({0, 0, 4, 4}));
+    }));
+    ASSERT_TRUE(res.picture) << res.failure.reason;
+    const Rgb painted = At(*res.picture, 1, 1);
+    EXPECT_NEAR(painted.r, 40, 2);
+    EXPECT_NEAR(painted.b, 200, 2);
 }
 
 std::string CorpusFile(const std::string& name) {
