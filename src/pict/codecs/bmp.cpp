@@ -10,10 +10,6 @@
 namespace dravik::pict {
 namespace {
 
-uint8_t Expand5(unsigned v) {
-    return static_cast<uint8_t>((v << 3) | (v >> 2));
-}
-
 // BMP's RLE8 and RLE4 into pixel indices, rows bottom-up as in the file.
 // Pixels the coding never reaches keep index 0; pixels it places outside
 // the image are dropped. Every step reads at least two bytes, so any data
@@ -92,20 +88,14 @@ CodecOutcome DecodeBmp(const CodecInput& in) {
             if (packed) {
                 c = palette[row[x] & ((1u << depth) - 1)];
             } else if (depth <= 8) {
-                const size_t bit = x * static_cast<size_t>(depth);
-                c = palette[(row[bit / 8] >> (8 - depth - static_cast<int>(bit % 8))) &
-                            ((1u << depth) - 1)];
+                c = palette[PackedIndex(row, x, depth)];
             } else if (depth == 16) {
-                const unsigned v = row[2 * x] | row[2 * x + 1] << 8;
-                c = static_cast<uint32_t>(Expand5(v >> 10 & 31)) << 16 | Expand5(v >> 5 & 31) << 8 |
-                    Expand5(v & 31);
+                c = Rgb555(row[2 * x] | row[2 * x + 1] << 8);
             } else {
                 const uint8_t* p = row + x * static_cast<size_t>(depth / 8);
                 c = static_cast<uint32_t>(p[2]) << 16 | p[1] << 8 | p[0];
             }
-            o[0] = static_cast<uint8_t>(c >> 16);
-            o[1] = static_cast<uint8_t>(c >> 8);
-            o[2] = static_cast<uint8_t>(c);
+            PutRgb(o, c);
         }
     }
     out.ok = true;

@@ -12,17 +12,10 @@ constexpr size_t kHeaderSize = 18;
 
 enum class Kind { Mapped, True, Grey };
 
-uint8_t Expand5(unsigned v) {
-    return static_cast<uint8_t>((v << 3) | (v >> 2));
-}
-
 // One colour of `bits` bits in TGA's little-endian B, G, R order.
 uint32_t ColourAt(const uint8_t* p, int bits) {
-    if (bits == 15 || bits == 16) {
-        const unsigned v = p[0] | p[1] << 8;
-        return static_cast<uint32_t>(Expand5(v >> 10 & 31)) << 16 | Expand5(v >> 5 & 31) << 8 |
-               Expand5(v & 31);
-    }
+    if (bits == 15 || bits == 16)
+        return Rgb555(p[0] | p[1] << 8);
     return static_cast<uint32_t>(p[2]) << 16 | p[1] << 8 | p[0];
 }
 
@@ -88,10 +81,7 @@ CodecOutcome DecodeTga(const CodecInput& in) {
     auto place = [&](uint32_t c) {
         const size_t fy = n / w, fx = n % w;
         const size_t y = topFirst ? fy : h - 1 - fy, x = rightFirst ? w - 1 - fx : fx;
-        uint8_t* o = out.image.rgb.data() + (y * w + x) * 3;
-        o[0] = static_cast<uint8_t>(c >> 16);
-        o[1] = static_cast<uint8_t>(c >> 8);
-        o[2] = static_cast<uint8_t>(c);
+        PutRgb(out.image.rgb.data() + (y * w + x) * 3, c);
         ++n;
     };
     const size_t total = w * h;
