@@ -71,12 +71,17 @@ PictureRead ReadAhead::take(size_t index) {
     std::unique_lock lock(mutex_);
     if (nextToRead_ <= index) {
         // No reader has come this far (the readers are starved of cores):
-        // waiting for one to be scheduled would only add its delay.
+        // waiting for one to be scheduled would only add its delay. Until
+        // it is read, the picture counts against the depth like any other
+        // in reading, so no more helpers run than the depth allows.
         nextToRead_ = index + 1;
+        lock.unlock();
+        PictureRead picture = read(index);
+        lock.lock();
         taken_ = index + 1;
         lock.unlock();
         changed_.notify_all();
-        return read(index);
+        return picture;
     }
     std::optional<PictureRead>& slot = slots_[index % depth_];
     changed_.wait(lock, [&slot] { return slot.has_value(); });
