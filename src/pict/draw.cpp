@@ -252,6 +252,10 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
                                           drawn.error};
                 out.failure->codec = qt->codec;
                 out.failure->noHandOver = true;
+                if (drawn.tooLarge) {
+                    out.failure->width = qt->width;
+                    out.failure->height = qt->height;
+                }
                 return out;
             }
             quickTimeRects.push_back(drawn.destination.offset(-port.originH, -port.originV));

@@ -1,9 +1,7 @@
 // QuickDraw's drawing opcodes through the reader: pixel sets from Inside
 // Macintosh's rules on small canvases, drawn as '#' (the colour looked for)
 // and '.' (anything else) so that a wrong pixel shows where it is.
-#include "pict/pict_reader.h"
-
-#include "support/pict_writer.h"
+#include "pict/pict_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -17,33 +15,16 @@ using pict::PictFailureKind;
 using pict::PictLimits;
 using pict::PictPicture;
 using pict::PictResult;
+using test::Art;
+using test::At;
 using test::PictRect;
 using test::PictWriter;
+using test::Read;
 using test::Rgb;
 using test::Word;
 
 constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kBlack{0, 0, 0};
-
-PictResult Read(const std::string& bytes, const PictLimits& limits = {}) {
-    return pict::ReadPict({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, limits);
-}
-
-Rgb At(const PictPicture& p, int x, int y) {
-    const size_t i = (static_cast<size_t>(y) * p.width + x) * 3;
-    return {p.rgb[i], p.rgb[i + 1], p.rgb[i + 2]};
-}
-
-std::vector<std::string> Art(const PictPicture& p, Rgb colour = kBlack) {
-    std::vector<std::string> rows;
-    for (int y = 0; y < p.height; ++y) {
-        std::string row;
-        for (int x = 0; x < p.width; ++x)
-            row += At(p, x, y) == colour ? '#' : '.';
-        rows.push_back(row);
-    }
-    return rows;
-}
 
 std::string Point(int h, int v) {
     return Word(v) + Word(h);
