@@ -55,19 +55,18 @@ Coverage CoverageBuilder::finish() {
     Coverage c;
     c.top = top_;
     c.reserve(static_cast<size_t>(bottom_ - top_), spans_.size());
-    std::vector<int> row;
     int y = top_;
     for (size_t i = 0; i < spans_.size();) {
         c.addEmptyRows(static_cast<size_t>(spans_[i].y - y));
         y = spans_[i].y;
-        row.clear();
+        const size_t rowStart = c.xs_.size();
         for (; i < spans_.size() && spans_[i].y == y; ++i) {
-            if (!row.empty() && spans_[i].x0 <= row.back())
-                row.back() = std::max(row.back(), spans_[i].x1);
+            if (c.xs_.size() > rowStart && spans_[i].x0 <= c.xs_.back())
+                c.xs_.back() = std::max(c.xs_.back(), spans_[i].x1);
             else
-                row.insert(row.end(), {spans_[i].x0, spans_[i].x1});
+                c.xs_.insert(c.xs_.end(), {spans_[i].x0, spans_[i].x1});
         }
-        c.addRow(row);
+        c.ends_.push_back(c.xs_.size());
         ++y;
     }
     c.addEmptyRows(static_cast<size_t>(bottom_ - y));

@@ -60,6 +60,7 @@ class Coverage {
     }
 
   private:
+    friend class CoverageBuilder;
     std::vector<int> xs_;
     std::vector<size_t> ends_; // where each row's spans end in xs_
 };

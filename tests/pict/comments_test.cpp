@@ -56,7 +56,8 @@ class CommentsAroundDrawing : public testing::TestWithParam<Wrapping> {};
 // lines between them come out exactly as they would without them.
 TEST_P(CommentsAroundDrawing, LeaveTheQuickDrawRenditionAsItIs) {
     auto draw = [](const std::vector<std::pair<uint16_t, std::string>>& before,
-                   const std::vector<std::pair<uint16_t, std::string>>& after) {
+                   const std::vector<std::pair<uint16_t, std::string>>& after,
+                   const std::string& seed = {}) {
         PictWriter w(PictWriter::V2, {0, 0, 8, 8});
         for (const auto& [opcode, data] : before)
             w.op(opcode, data);
@@ -64,7 +65,10 @@ TEST_P(CommentsAroundDrawing, LeaveTheQuickDrawRenditionAsItIs) {
         for (const auto& [opcode, data] : after)
             w.op(opcode, data);
         w.op(kPaintRect, test::RectData({3, 3, 4, 5}));
-        auto res = Read(w.finish());
+        const std::string picture = w.finish();
+        if (!seed.empty())
+            test::KeepAsFuzzSeed(seed, picture);
+        auto res = Read(picture);
         EXPECT_TRUE(res.picture) << res.failure.reason;
         EXPECT_FALSE(res.textLeftOut);
         return res.picture ? Art(*res.picture) : std::vector<std::string>{};
@@ -72,7 +76,9 @@ TEST_P(CommentsAroundDrawing, LeaveTheQuickDrawRenditionAsItIs) {
     const auto plain = draw({}, {});
     EXPECT_EQ(plain, (std::vector<std::string>{"........", ".######.", ".#....#.", ".#.##.#.",
                                                ".#....#.", ".######.", "........", "........"}));
-    EXPECT_EQ(draw(GetParam().before, GetParam().after), plain);
+    EXPECT_EQ(draw(GetParam().before, GetParam().after,
+                   std::string("drawing-comments-") + GetParam().name + ".pict"),
+              plain);
 }
 
 // PostScript for the printer, with bytes that would read as opcodes (an

@@ -149,6 +149,11 @@ TEST(Drawing, SameVerbsReuseTheLastRect) {
     EXPECT_EQ(Art(p), (std::vector<std::string>{"....", ".##.", ".##.", "...."}));
 }
 
+// Inside Macintosh defines an oval only as the shape just inside its
+// rectangle and does not publish the pixel set QuickDraw's region for it
+// holds. This set comes from our rule, the ellipse equation at each row's
+// centre line with both ends rounded to the nearest column (symmetric, and
+// touching all four sides as QuickDraw's ovals do); it pins that rule.
 TEST(Drawing, OvalOfTenBySixRoundsEachRowAtItsCentre) {
     auto p = Draw({0, 0, 6, 10}, [](PictWriter& w) {
         w.op(kPaintOval, test::RectData({0, 0, 6, 10}));

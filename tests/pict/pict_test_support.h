@@ -6,6 +6,8 @@
 
 #include "support/pict_writer.h"
 
+#include <cstdlib>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -36,6 +38,13 @@ inline std::vector<std::string> Art(const pict::PictPicture& p, Rgb colour = {0,
         rows.push_back(row);
     }
     return rows;
+}
+
+// Pictures worth fuzzing from: with DRAVIK_SEED_FOLDER set (to
+// fuzz/seeds/pict_reader), a test writes them there under `name`.
+inline void KeepAsFuzzSeed(const std::string& name, const std::string& picture) {
+    if (const char* folder = std::getenv("DRAVIK_SEED_FOLDER"))
+        std::ofstream(std::string(folder) + "/" + name, std::ios::binary) << picture;
 }
 
 } // namespace dravik::test
