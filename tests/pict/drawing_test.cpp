@@ -286,6 +286,27 @@ TEST(Drawing, PatternsAlignToTheCanvasNotToTheShape) {
     }
 }
 
+// Spans far longer than the pattern, starting and ending mid-pattern, in
+// every pen mode's way of getting its colours: each pixel still takes the
+// bit of its own canvas column and row.
+TEST(Drawing, LongSpansRepeatThePatternExactly) {
+    const uint8_t rows[8] = {0xF0, 0x0F, 0x3C, 0xC3, 0x81, 0x7E, 0x18, 0xE7};
+    const std::string bits(reinterpret_cast<const char*>(rows), 8);
+    for (int mode : {8, 9}) { // patCopy, patOr (onto white)
+        auto p = Draw({0, 0, 12, 48}, [&](PictWriter& w) {
+            w.op(kPnMode, Word(mode)).op(kPnPat, bits);
+            w.op(kPaintRect, test::RectData({1, 3, 11, 45}));
+        });
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 48; ++x) {
+                const bool inside = y >= 1 && y < 11 && x >= 3 && x < 45;
+                const bool ink = (rows[y & 7] >> (7 - (x & 7))) & 1;
+                ASSERT_EQ(At(p, x, y), inside && ink ? kBlack : kWhite)
+                    << "mode " << mode << " at " << x << "," << y;
+            }
+    }
+}
+
 struct ModeCase {
     const char* name;
     int mode;
