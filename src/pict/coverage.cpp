@@ -33,7 +33,11 @@ std::pair<int, int> VisibleRows(int top, int bottom, const Rect& visible) {
     return {t, std::max(t, std::min(bottom, visible.bottom))};
 }
 
-CoverageBuilder::CoverageBuilder(int top, int bottom) : top_(top), bottom_(std::max(top, bottom)) {}
+CoverageBuilder::CoverageBuilder(int top, int bottom) : top_(top), bottom_(std::max(top, bottom)) {
+    // Most shapes add a span or two per row: room for them up front saves
+    // the copies of a growing array (within reason for a tall canvas).
+    spans_.reserve(std::min<size_t>(static_cast<size_t>(bottom_ - top_), size_t{1} << 16));
+}
 
 void CoverageBuilder::add(int y, int x0, int x1) {
     if (y < top_ || y >= bottom_ || x0 >= x1)

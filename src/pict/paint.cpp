@@ -58,7 +58,7 @@ class PatternColours {
 // is already there, so that a long span costs a few memcpy calls.
 void CopyPattern(uint8_t* d, int cx, int n, const uint8_t* row, int period) {
     const int first = std::min(n, period);
-    int phase = cx % period;
+    int phase = (period & (period - 1)) == 0 ? cx & (period - 1) : cx % period;
     for (int i = 0; i < first; ++i) {
         const uint8_t* c = row + 3 * phase;
         d[3 * i] = c[0];
@@ -116,12 +116,6 @@ bool PaintCoverage(const Coverage& shape, const Pattern& pattern, int mode, cons
             continue;
         const uint8_t* rowColours = colours.rgb(cy);
         uint8_t* line = target.rgb + static_cast<size_t>(cy) * target.width * 3;
-        // Thin shapes (lines above all) touch a new cache line and page on
-        // every row: ask for a row ahead before it is written.
-        if (cy + 8 < y1) {
-            const int ahead = std::clamp(ax.toCanvas(clipSpans[0]), 0, target.width - 1);
-            __builtin_prefetch(line + (static_cast<size_t>(target.width) * 8 + ahead) * 3, 1);
-        }
         for (size_t k = 0; k + 1 < clipSpans.size(); k += 2) {
             const int a = std::max(0, ax.firstAtOrAfter(clipSpans[k]));
             const int b = std::min(target.width, ax.firstAtOrAfter(clipSpans[k + 1]));
