@@ -137,6 +137,21 @@ std::optional<InstanceMessage> ParseInstanceMessage(std::string_view line) {
     return message;
 }
 
+std::vector<InstanceMessage> ParseInstanceBatch(std::string_view batch) {
+    std::vector<InstanceMessage> messages;
+    while (!batch.empty()) {
+        const size_t end = std::min(batch.find('\n'), batch.size());
+        if (end > kMaxLine)
+            return {};
+        std::optional<InstanceMessage> message = ParseInstanceMessage(batch.substr(0, end));
+        if (!message)
+            return {};
+        messages.push_back(std::move(*message));
+        batch.remove_prefix(std::min(end + 1, batch.size()));
+    }
+    return messages;
+}
+
 bool SendInstanceMessage(const std::string& path, const InstanceMessage& message) {
     return SendInstanceMessages(path, std::span<const InstanceMessage>(&message, 1));
 }
@@ -241,20 +256,7 @@ std::vector<InstanceMessage> InstanceListener::accept() {
             return {};
         }
     }
-    std::vector<InstanceMessage> messages;
-    std::string_view rest(batch);
-    while (!rest.empty()) {
-        // A last line without its "\n" still counts.
-        const size_t end = std::min(rest.find('\n'), rest.size());
-        if (end > kMaxLine)
-            return {};
-        std::optional<InstanceMessage> message = ParseInstanceMessage(rest.substr(0, end));
-        if (!message)
-            return {};
-        messages.push_back(std::move(*message));
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
-    return messages;
+    return ParseInstanceBatch(batch);
 }
 
 } // namespace dravik

@@ -30,6 +30,10 @@ std::string FormatInstanceMessage(const InstanceMessage& message);
 // (a raw line break or a broken "%" escape included).
 std::optional<InstanceMessage> ParseInstanceMessage(std::string_view line);
 
+// A received batch: the messages of its lines in order (a last line may lack
+// its "\n"); nothing at all when any line is no message or is too long.
+std::vector<InstanceMessage> ParseInstanceBatch(std::string_view batch);
+
 // Sends the messages, in order, as one batch to the instance listening on
 // `path`. False when nobody listens there or the batch could not be written
 // with a second's patience for each stall.
