@@ -89,9 +89,8 @@ int main(int argc, char** argv) {
         return kExitError;
     }
     const std::string channel = lock.held() ? lock.channelPath() : "";
-    WindowModeParts parts{settings, state,
-                          session,  runtime.defaults,
-                          title,    [&lock] { lock.release(); },
-                          channel,  std::move(openPaths)};
+    WindowModeParts parts{
+        settings, state, session, runtime.defaults, title, [&lock] { lock.release(); }, channel};
+    parts.startPaths = std::move(openPaths);
     return RunWindowMode(argc, argv, parts);
 }
