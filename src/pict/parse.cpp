@@ -671,6 +671,7 @@ struct Walker {
             CommentOp c;
             c.kind = r.u16();
             c.size = r.u16();
+            c.dataOffset = r.pos();
             r.skip(c.size);
             op.data = c;
             if (r.failed())
