@@ -19,7 +19,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.tolvenor.example/")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6 (>= 2.36), libstdc++6 (>= 12), libgcc-s1, libfreeimage3, libqt6core6, libqt6gui6, libqt6widgets6, qt6-qpa-plugins, libcairo2, libpango-1.0-0, libpangocairo-1.0-0, libglib2.0-0, libfontconfig1, libarchive13, libpng16-16, zlib1g, libjpeg62-turbo, libtiff6, libavcodec59, libavutil57, liblcms2-2, fonts-liberation, fonts-dejavu-core")
+    "libc6 (>= 2.36), libstdc++6 (>= 12), libgcc-s1, libfreeimage3, libqt6core6, libqt6gui6, libqt6widgets6, qt6-qpa-plugins, libcairo2, libpango-1.0-0, libpangocairo-1.0-0, libglib2.0-0, libfontconfig1, libarchive13, libpng16-16, zlib1g, libjpeg62-turbo, libtiff6, libavcodec59, libavutil57, liblcms2-2, libgif7, fonts-liberation, fonts-dejavu-core")
 # ImageMagick reads the pictures our own reader declines; the program works without it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "imagemagick, shared-mime-info")
 
