@@ -511,6 +511,13 @@ void PictSeeds(const Seeds& seeds) {
     seeds.put("pict_reader", "v1-bitsrect-preamble.pict", std::string(512, '\0') + v1);
 }
 
+void InstanceRequestSeeds(const Seeds& seeds) {
+    seeds.put("instance_request", "raise", "RAISE\n");
+    seeds.put("instance_request", "open_paths",
+              "OPEN /home/u/a b.pic\nOPEN /x/100%25 %0A\xC3\xA9.pict\nOPEN \xFF\nRAISE");
+    seeds.put("instance_request", "broken_escape", "OPEN /a.pic\nOPEN %G1\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -522,7 +529,8 @@ int main(int argc, char** argv) {
     std::error_code ec;
     for (const char* target :
          {"ini_reader", "option_scan", "list_file", "theme_cfg", "theme_archive", "theme_png",
-          "update_answer", "watermark_picture", "raw_bitmap", "setting_lists", "pict_reader"})
+          "update_answer", "watermark_picture", "raw_bitmap", "setting_lists", "pict_reader",
+          "instance_request"})
         fs::remove_all(root / target, ec);
 
     const Seeds seeds(root);
@@ -538,5 +546,6 @@ int main(int argc, char** argv) {
     SettingListSeeds(seeds);
     UpdateSeeds(seeds);
     PictSeeds(seeds);
+    InstanceRequestSeeds(seeds);
     return failed ? 1 : 0;
 }

@@ -32,14 +32,23 @@ int main(int argc, char** argv) {
     std::vector<std::string> params(argv + (argc > 0 ? 1 : 0), argv + argc);
     const std::string title = MakeTitleText(kProgramTitle, kProgramVersion);
 
+    // A file manager's "Open with" starts the program with paths alone.
+    std::vector<std::string> openPaths = WindowStartPaths(params, CurrentFolder());
+
     // The texts come first so that a refused start can say why.
     LoadLanguageTable("");
     InstanceLock lock;
     if (!lock.acquire(title)) {
-        if (!params.empty())
+        // A second window start shows the window that is already there and
+        // hands it the paths it was given; only a window listens.
+        std::vector<InstanceMessage> request;
+        for (const std::string& path : openPaths)
+            request.push_back({kOpenRequest, path});
+        request.push_back({kRaiseRequest, ""});
+        if (params.empty())
+            SendInstanceMessages(lock.channelPath(), request);
+        else if (openPaths.empty() || !SendInstanceMessages(lock.channelPath(), request))
             PrintErrorLine(GetText("Msg", "Another instance"));
-        else // a second window start shows the window that is already there
-            SendInstanceMessage(lock.channelPath(), {kRaiseRequest, ""});
         return kExitAnotherInstance;
     }
 
@@ -88,5 +97,6 @@ int main(int argc, char** argv) {
     const std::string channel = lock.held() ? lock.channelPath() : "";
     WindowModeParts parts{
         settings, state, session, runtime.defaults, title, [&lock] { lock.release(); }, channel};
+    parts.startPaths = std::move(openPaths);
     return RunWindowMode(argc, argv, parts);
 }

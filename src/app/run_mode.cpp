@@ -9,6 +9,44 @@
 #include "texts/language_table.h"
 
 namespace dravik {
+namespace {
+
+// "/a/./b//c/." as "/a/b/c/": the "." a shell completes and doubled
+// slashes say nothing. ".." is left alone: through a link it does not lead
+// back where the text suggests.
+std::string WithoutDotSegments(const std::string& path) {
+    std::string out;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos)
+            end = path.size();
+        const std::string_view segment(path.data() + start, end - start);
+        if (!segment.empty() && segment != ".")
+            out += "/" + std::string(segment);
+        else if (end == path.size() && !out.empty())
+            out += "/"; // a trailing "/" or "/." names a folder
+        start = end + 1;
+    }
+    return out.empty() ? "/" : out;
+}
+
+} // namespace
+
+std::vector<std::string> WindowStartPaths(const std::vector<std::string>& params,
+                                          const std::string& currentFolder) {
+    std::vector<std::string> paths;
+    for (size_t i = 0; i < params.size(); ++i) {
+        if (!OptionName(params, i).empty())
+            return {};
+        const std::string& param = params[i];
+        if (param.empty() || (param.front() != '/' && currentFolder.empty()))
+            continue; // relative to a current folder that is gone
+        paths.push_back(
+            WithoutDotSegments(param.front() == '/' ? param : currentFolder + "/" + param));
+    }
+    return paths;
+}
 
 RunModeResult SelectRunMode(const std::vector<std::string>& params, Runtime& rt) {
     if (params.empty())

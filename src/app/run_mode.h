@@ -39,4 +39,12 @@ struct RunModeResult {
 
 RunModeResult SelectRunMode(const std::vector<std::string>& params, Runtime& runtime);
 
+// What a window start was given to open (a file manager's "Open with"):
+// every parameter, when none of them is an option, made absolute against
+// `currentFolder` (this start's own: the window it may hand them to runs
+// elsewhere); empty otherwise. Whether a path exists and is taken is left
+// to the window, which treats the paths as dropped on it.
+std::vector<std::string> WindowStartPaths(const std::vector<std::string>& params,
+                                          const std::string& currentFolder);
+
 } // namespace dravik

@@ -112,6 +112,9 @@ std::string ReasonFor(const pict::PictFailure& failure) {
     case K::Damaged:
         return FillArgs(Reason("Damaged picture"), std::to_string(failure.offset));
     case K::TooLarge:
+        if (failure.width > 0 && failure.height > 0)
+            return FillArgs(Reason("Picture too large size"), std::to_string(failure.width),
+                            std::to_string(failure.height));
         return Reason("Picture too large");
     case K::NeedsFeature:
         return FillArgs(Reason("Picture needs feature"), failure.feature);
@@ -212,6 +215,8 @@ PictureRead ReadPicture(const std::string& inputPath, ConversionRun& run,
                 if (bitmap)
                     return read;
                 failure.kind = pict::PictFailureKind::TooLarge; // no memory for the hand-over
+                failure.width = result.picture->width;
+                failure.height = result.picture->height;
             } else {
                 failure = result.failure;
             }

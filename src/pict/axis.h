@@ -21,16 +21,22 @@ struct Axis {
     int64_t span;   // the area's length in picture units
     int64_t pixels; // the canvas's length
 
+    // Most canvases are the area at 72 dpi: a division per span and row
+    // would then cost more than the drawing itself.
+    bool identity() const { return pixels == span; }
+    static int Clamp(int64_t v) {
+        return static_cast<int>(std::clamp<int64_t>(v, -(int64_t{1} << 30), int64_t{1} << 30));
+    }
     int toCanvas(int64_t p) const {
-        return static_cast<int>(std::clamp<int64_t>(FloorDiv((p - origin) * pixels, span),
-                                                    -(int64_t{1} << 30), int64_t{1} << 30));
+        return Clamp(identity() ? p - origin : FloorDiv((p - origin) * pixels, span));
     }
     // The first canvas pixel whose picture coordinate is at least p.
     int firstAtOrAfter(int64_t p) const {
-        return static_cast<int>(std::clamp<int64_t>(CeilDiv((p - origin) * pixels, span),
-                                                    -(int64_t{1} << 30), int64_t{1} << 30));
+        return Clamp(identity() ? p - origin : CeilDiv((p - origin) * pixels, span));
     }
-    int64_t toPicture(int64_t c) const { return origin + FloorDiv(c * span, pixels); }
+    int64_t toPicture(int64_t c) const {
+        return identity() ? origin + c : origin + FloorDiv(c * span, pixels);
+    }
 };
 
 } // namespace dravik::pict

@@ -3,6 +3,8 @@
 // whole record and check once.
 #pragma once
 
+#include "pict/region.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -73,5 +75,15 @@ class ByteReader {
     bool failed_ = false;
     size_t failedAt_ = 0;
 };
+
+// A QuickDraw Rect as pictures store it: top, left, bottom, right.
+inline Rect ReadRect(ByteReader& r) {
+    Rect rect;
+    rect.top = r.s16();
+    rect.left = r.s16();
+    rect.bottom = r.s16();
+    rect.right = r.s16();
+    return rect;
+}
 
 } // namespace dravik::pict

@@ -5,23 +5,6 @@
 namespace dravik::pict {
 namespace {
 
-void Merge(std::vector<int>& spans) {
-    if (spans.size() <= 2)
-        return;
-    std::vector<std::pair<int, int>> pairs;
-    pairs.reserve(spans.size() / 2);
-    for (size_t i = 0; i + 1 < spans.size(); i += 2)
-        pairs.emplace_back(spans[i], spans[i + 1]);
-    std::sort(pairs.begin(), pairs.end());
-    spans.clear();
-    for (const auto& [a, b] : pairs) {
-        if (!spans.empty() && a <= spans.back())
-            spans.back() = std::max(spans.back(), b);
-        else
-            spans.insert(spans.end(), {a, b});
-    }
-}
-
 // Keeps the parts of a that lie outside b.
 void SubtractSpans(std::span<const int> a, std::span<const int> b, std::vector<int>& out) {
     out.clear();
@@ -45,53 +28,84 @@ void SubtractSpans(std::span<const int> a, std::span<const int> b, std::vector<i
 
 } // namespace
 
-bool Coverage::empty() const {
-    return std::all_of(rows.begin(), rows.end(), [](const auto& r) { return r.empty(); });
+std::pair<int, int> VisibleRows(int top, int bottom, const Rect& visible) {
+    const int t = std::max(top, visible.top);
+    return {t, std::max(t, std::min(bottom, visible.bottom))};
 }
 
-CoverageBuilder::CoverageBuilder(int top, int bottom) {
-    c_.top = top;
-    c_.rows.resize(static_cast<size_t>(std::max(0, bottom - top)));
+CoverageBuilder::CoverageBuilder(int top, int bottom) : top_(top), bottom_(std::max(top, bottom)) {
+    // Most shapes add a span or two per row: room for them up front saves
+    // the copies of a growing array (within reason for a tall canvas).
+    spans_.reserve(std::min<size_t>(static_cast<size_t>(bottom_ - top_), size_t{1} << 16));
 }
 
 void CoverageBuilder::add(int y, int x0, int x1) {
-    if (y < c_.top || y >= c_.bottom() || x0 >= x1)
+    if (y < top_ || y >= bottom_ || x0 >= x1)
         return;
-    c_.rows[static_cast<size_t>(y - c_.top)].insert(c_.rows[static_cast<size_t>(y - c_.top)].end(),
-                                                    {x0, x1});
+    spans_.push_back({y, x0, x1});
 }
 
 Coverage CoverageBuilder::finish() {
-    for (auto& row : c_.rows)
-        Merge(row);
-    return std::move(c_);
+    // Lines add their rows in order, one span each; other callers (the
+    // edges of a framed polygon) need them sorted first.
+    const bool ordered =
+        std::is_sorted(spans_.begin(), spans_.end(), [](const Span& a, const Span& b) {
+            return a.y < b.y || (a.y == b.y && a.x0 < b.x0);
+        });
+    if (!ordered)
+        std::sort(spans_.begin(), spans_.end(), [](const Span& a, const Span& b) {
+            return a.y < b.y || (a.y == b.y && a.x0 < b.x0);
+        });
+    Coverage c;
+    c.top = top_;
+    c.reserve(static_cast<size_t>(bottom_ - top_), spans_.size());
+    int y = top_;
+    for (size_t i = 0; i < spans_.size();) {
+        c.addEmptyRows(static_cast<size_t>(spans_[i].y - y));
+        y = spans_[i].y;
+        const size_t rowStart = c.xs_.size();
+        for (; i < spans_.size() && spans_[i].y == y; ++i) {
+            if (c.xs_.size() > rowStart && spans_[i].x0 <= c.xs_.back())
+                c.xs_.back() = std::max(c.xs_.back(), spans_[i].x1);
+            else
+                c.xs_.insert(c.xs_.end(), {spans_[i].x0, spans_[i].x1});
+        }
+        c.ends_.push_back(c.xs_.size());
+        ++y;
+    }
+    c.addEmptyRows(static_cast<size_t>(bottom_ - y));
+    spans_.clear();
+    return c;
 }
 
 CoverageBuilder BuilderFor(int top, int bottom, const Rect& visible) {
-    const int t = std::max(top, visible.top);
-    const int b = std::min(bottom, visible.bottom);
-    return CoverageBuilder(t, std::max(t, b));
+    const auto [t, b] = VisibleRows(top, bottom, visible);
+    return CoverageBuilder(t, b);
 }
 
 Coverage RectCoverage(const Rect& r, const Rect& visible) {
+    Coverage c;
     if (r.empty())
-        return {};
-    CoverageBuilder b = BuilderFor(r.top, r.bottom, visible);
-    Coverage c = b.finish();
-    for (auto& row : c.rows)
-        row = {r.left, r.right};
+        return c;
+    const auto [t, b] = VisibleRows(r.top, r.bottom, visible);
+    c.top = t;
+    c.reserve(static_cast<size_t>(b - t), static_cast<size_t>(b - t));
+    for (int y = t; y < b; ++y)
+        c.addRow(r.left, r.right);
     return c;
 }
 
 Coverage RegionCoverage(const Region& region, const Rect& visible, DrawBudget& budget) {
     const Rect& bounds = region.bounds();
-    Coverage c = BuilderFor(bounds.top, bounds.bottom, visible).finish();
+    const auto [t, b] = VisibleRows(bounds.top, bounds.bottom, visible);
+    Coverage c;
+    c.top = t;
     RegionRows rows(region);
-    for (size_t i = 0; i < c.rows.size(); ++i) {
-        auto spans = rows.spans(c.top + static_cast<int>(i));
+    for (int y = t; y < b; ++y) {
+        auto spans = rows.spans(y);
         if (!budget.take(static_cast<int64_t>(spans.size()) + 1))
             return {};
-        c.rows[i].assign(spans.begin(), spans.end());
+        c.addRow(spans);
     }
     return c;
 }
@@ -99,42 +113,49 @@ Coverage RegionCoverage(const Region& region, const Rect& visible, DrawBudget& b
 Coverage Subtract(const Coverage& a, const Coverage& b) {
     Coverage c;
     c.top = a.top;
-    c.rows.resize(a.rows.size());
-    for (size_t i = 0; i < a.rows.size(); ++i)
-        SubtractSpans(a.rows[i], b.at(a.top + static_cast<int>(i)), c.rows[i]);
+    std::vector<int> row;
+    for (size_t i = 0; i < a.rowCount(); ++i) {
+        SubtractSpans(a.row(i), b.at(a.top + static_cast<int>(i)), row);
+        c.addRow(row);
+    }
     return c;
 }
 
 Coverage InsetCoverage(const Coverage& a, int dh, int dv, DrawBudget& budget) {
-    if (2 * static_cast<int64_t>(dv) >= static_cast<int64_t>(a.rows.size()))
+    if (2 * static_cast<int64_t>(dv) >= static_cast<int64_t>(a.rowCount()))
         return {};
-    Coverage narrow = a;
-    for (auto& row : narrow.rows) {
-        std::vector<int> kept;
-        for (size_t i = 0; i + 1 < row.size(); i += 2)
-            if (row[i + 1] - row[i] > 2 * dh)
-                kept.insert(kept.end(), {row[i] + dh, row[i + 1] - dh});
-        row.swap(kept);
+    Coverage narrow;
+    narrow.top = a.top;
+    std::vector<int> kept;
+    for (size_t i = 0; i < a.rowCount(); ++i) {
+        const auto row = a.row(i);
+        kept.clear();
+        for (size_t k = 0; k + 1 < row.size(); k += 2)
+            if (row[k + 1] - row[k] > 2 * dh)
+                kept.insert(kept.end(), {row[k] + dh, row[k + 1] - dh});
+        narrow.addRow(kept);
     }
     if (dv <= 0)
         return narrow;
     // A row stays where the rows dv above and below it are inside too.
     Coverage c;
     c.top = a.top;
-    c.rows.resize(a.rows.size());
     std::vector<int> scratch;
-    for (size_t i = 0; i < a.rows.size(); ++i) {
+    for (size_t i = 0; i < a.rowCount(); ++i) {
         const int y = a.top + static_cast<int>(i);
-        if (y - dv < a.top || y + dv >= a.bottom())
+        if (y - dv < a.top || y + dv >= a.bottom()) {
+            c.addEmptyRows(1);
             continue;
+        }
         if (!budget.take(2 * static_cast<int64_t>(dv) + 1))
             return {};
-        std::vector<int> kept = narrow.rows[i];
+        const auto own = narrow.row(i);
+        kept.assign(own.begin(), own.end());
         for (int k = y - dv; k <= y + dv && !kept.empty(); ++k) {
             IntersectSpans(kept, narrow.at(k), scratch);
             kept.swap(scratch);
         }
-        c.rows[i] = std::move(kept);
+        c.addRow(kept);
     }
     return c;
 }

@@ -6,6 +6,7 @@
 #include "pict/operations.h"
 
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace dravik::pict {
@@ -21,18 +22,47 @@ struct DrawBudget {
     bool spent() const { return left < 0; }
 };
 
-// Sorted, disjoint [x0, x1) spans per picture row from `top` on.
-struct Coverage {
+// Sorted, disjoint [x0, x1) spans per picture row from `top` on. The spans
+// of all rows share one array: a shape of thousands of rows costs two
+// allocations, not one per row.
+class Coverage {
+  public:
     int top = 0;
-    std::vector<std::vector<int>> rows;
 
-    int bottom() const { return top + static_cast<int>(rows.size()); }
+    size_t rowCount() const { return ends_.size(); }
+    int bottom() const { return top + static_cast<int>(ends_.size()); }
+    // The spans of row top + i as x0, x1, x0, x1, ...
+    std::span<const int> row(size_t i) const {
+        const size_t from = i == 0 ? 0 : ends_[i - 1];
+        return std::span<const int>(xs_).subspan(from, ends_[i] - from);
+    }
     std::span<const int> at(int y) const {
         if (y < top || y >= bottom())
             return {};
-        return rows[static_cast<size_t>(y - top)];
+        return row(static_cast<size_t>(y - top));
     }
-    bool empty() const;
+    bool empty() const { return xs_.empty(); }
+
+    // Rows are added top to bottom, each after the last.
+    void addRow(std::span<const int> spans) {
+        xs_.insert(xs_.end(), spans.begin(), spans.end());
+        ends_.push_back(xs_.size());
+    }
+    void addRow(int x0, int x1) {
+        if (x0 < x1)
+            xs_.insert(xs_.end(), {x0, x1});
+        ends_.push_back(xs_.size());
+    }
+    void addEmptyRows(size_t n) { ends_.resize(ends_.size() + n, xs_.size()); }
+    void reserve(size_t rows, size_t spans) {
+        ends_.reserve(rows);
+        xs_.reserve(2 * spans);
+    }
+
+  private:
+    friend class CoverageBuilder;
+    std::vector<int> xs_;
+    std::vector<size_t> ends_; // where each row's spans end in xs_
 };
 
 // Collects spans in any order for the rows top..bottom-1 (others are
@@ -44,9 +74,15 @@ class CoverageBuilder {
     Coverage finish();
 
   private:
-    Coverage c_;
+    struct Span {
+        int y, x0, x1;
+    };
+    int top_, bottom_;
+    std::vector<Span> spans_;
 };
 
+// The rows top..bottom-1 that `visible` shows, as [first, last).
+std::pair<int, int> VisibleRows(int top, int bottom, const Rect& visible);
 // The rows of `visible` that also lie in rows top..bottom-1, as a builder.
 CoverageBuilder BuilderFor(int top, int bottom, const Rect& visible);
 

@@ -7,14 +7,37 @@
 namespace dravik::pict {
 namespace {
 
-// n / d rounded to the nearest integer, halves upwards.
-int64_t RoundDiv(int64_t n, int64_t d) {
-    if (d < 0) {
-        n = -n;
-        d = -d;
+// t * num / den rounded to the nearest integer, halves upwards, for t
+// stepping by one from a start, without a division per step: the quotient
+// and remainder of 2 t num + den by 2 den are carried along. Needs
+// |num| <= |den|, as along a line's longer axis.
+class RoundedSteps {
+  public:
+    RoundedSteps(int64_t t, int64_t num, int64_t den) {
+        if (den < 0) {
+            num = -num;
+            den = -den;
+        }
+        twoDen_ = 2 * den;
+        twoNum_ = 2 * num;
+        q_ = FloorDiv(2 * t * num + den, twoDen_);
+        r_ = 2 * t * num + den - q_ * twoDen_;
     }
-    return FloorDiv(2 * n + d, 2 * d);
-}
+    int64_t value() const { return q_; }
+    void step(bool forwards) {
+        r_ += forwards ? twoNum_ : -twoNum_;
+        if (r_ >= twoDen_) {
+            r_ -= twoDen_;
+            ++q_;
+        } else if (r_ < 0) {
+            r_ += twoDen_;
+            --q_;
+        }
+    }
+
+  private:
+    int64_t twoDen_, twoNum_, q_, r_;
+};
 
 } // namespace
 
@@ -48,15 +71,23 @@ void AddLine(CoverageBuilder& into, Point a, Point b, int penWidth, int penHeigh
         const int64_t x1 = std::min<int64_t>(std::max(a.h, b.h), int64_t{visible.right} - 1);
         // Walked in the direction that goes down the rows.
         const bool backwards = (dx < 0) != (dy < 0) && dy != 0;
-        for (int64_t i = x0; i <= x1; ++i) {
-            const int64_t x = backwards ? x1 - (i - x0) : i;
-            visit(x, dx == 0 ? a.v : a.v + RoundDiv((x - a.h) * dy, dx));
+        if (dx == 0) { // a single point
+            if (x0 <= x1)
+                visit(x0, a.v);
+        } else if (x0 <= x1) {
+            const int64_t first = backwards ? x1 : x0;
+            RoundedSteps y(first - a.h, dy, dx);
+            for (int64_t i = x0; i <= x1; ++i, y.step(!backwards))
+                visit(backwards ? x1 - (i - x0) : i, a.v + y.value());
         }
     } else {
         const int64_t y0 = std::max<int64_t>(std::min(a.v, b.v), firstRow);
         const int64_t y1 = std::min<int64_t>(std::max(a.v, b.v), lastRow);
-        for (int64_t y = y0; y <= y1; ++y)
-            visit(a.h + RoundDiv((y - a.v) * dx, dy), y);
+        if (y0 <= y1) {
+            RoundedSteps x(y0 - a.v, dx, dy);
+            for (int64_t y = y0; y <= y1; ++y, x.step(true))
+                visit(a.h + x.value(), y);
+        }
     }
     if (cols.empty())
         return;

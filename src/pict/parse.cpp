@@ -2,6 +2,7 @@
 // Macintosh's table, reserved ranges included, so an opcode this reader
 // knows nothing about is stepped over rather than derailing the walk.
 #include "pict/byte_reader.h"
+#include "pict/comments.h"
 #include "pict/operations.h"
 #include "pict/quicktime.h"
 #include "pict/raster.h"
@@ -194,15 +195,6 @@ Point ReadPoint(ByteReader& r) {
     return p;
 }
 
-Rect ReadRect(ByteReader& r) {
-    Rect rect;
-    rect.top = r.s16();
-    rect.left = r.s16();
-    rect.bottom = r.s16();
-    rect.right = r.s16();
-    return rect;
-}
-
 // QuickDraw's 16-bit channels, to the nearest 8-bit level.
 uint8_t To8(uint16_t v) {
     return static_cast<uint8_t>((v * 255u + 32767u) / 65535u);
@@ -381,6 +373,7 @@ struct Walker {
     ParsedPict& out;
     ByteReader r;
     bool afterQuickTime = false; // a QuickTime image came earlier
+    PostScriptText postScriptText;
 
     bool damaged(size_t at, const std::string& why) {
         out.failure = PictFailure{PictFailureKind::Damaged, at, {}, why};
@@ -714,6 +707,10 @@ struct Walker {
                 tooLarge ? PictFailureKind::TooLarge : PictFailureKind::Damaged, at, {}, why};
             out.failure->codec = qt.codec;
             out.failure->noHandOver = true;
+            if (tooLarge) { // the image is what is too large, not the picture around it
+                out.failure->width = qt.width;
+                out.failure->height = qt.height;
+            }
             return false;
         }
         afterQuickTime = true;
@@ -760,6 +757,10 @@ struct Walker {
             if (!readData(op.opcode, op.offset, op))
                 return;
             op.size = r.pos() - dataStart;
+            if (const auto* comment = std::get_if<CommentOp>(&op.data))
+                postScriptText.see(comment->kind);
+            else if (postScriptText.active() && op.opcode >= 0x28 && op.opcode <= 0x2B)
+                op.data = SkipOp{}; // LongText ... DHDVText holding PostScript code
             const bool end = std::holds_alternative<EndOp>(op.data);
             out.operations.push_back(std::move(op));
             if (end)
@@ -809,7 +810,7 @@ ParsedPict ParsePict(std::span<const uint8_t> bytes, const PictLimits& limits) {
         return out;
     }
     out.header = *header;
-    Walker w{bytes, limits, out, ByteReader(bytes, header->start + 10)};
+    Walker w{bytes, limits, out, ByteReader(bytes, header->start + 10), false, {}};
     w.walk();
     return out;
 }

@@ -1,5 +1,6 @@
 #include "pict/pict_reader.h"
 
+#include "pict/comments.h"
 #include "pict/draw.h"
 #include "pict/operations.h"
 #include "pict/quicktime.h"
@@ -21,11 +22,10 @@ std::string RectText(const Rect& r) {
            std::to_string(r.bottom) + "," + std::to_string(r.right) + ")";
 }
 
-} // namespace
-
-PictResult ReadPict(std::span<const uint8_t> bytes, const PictLimits& limits) {
+// Draws a parsed picture, or says why not.
+PictResult DrawParsed(const ParsedPict& parsed, std::span<const uint8_t> bytes,
+                      const PictLimits& limits) {
     PictResult result;
-    ParsedPict parsed = ParsePict(bytes, limits);
     if (parsed.failure) {
         result.failure = *parsed.failure;
         return result;
@@ -108,6 +108,23 @@ PictResult ReadPict(std::span<const uint8_t> bytes, const PictLimits& limits) {
     return result;
 }
 
+} // namespace
+
+PictResult ReadPict(std::span<const uint8_t> bytes, const PictLimits& limits) {
+    const ParsedPict parsed = ParsePict(bytes, limits);
+    PictResult result = DrawParsed(parsed, bytes, limits);
+    // A picture too large to read says how large it is, at its own
+    // resolution (before any lowering to fit the canvas limit), unless an
+    // image inside it has said so already.
+    if (!result.picture && result.failure.kind == PictFailureKind::TooLarge &&
+        result.failure.width == 0 && parsed.header.version != 0) {
+        const CanvasGeometry full = ChooseGeometry(parsed.header, 0);
+        result.failure.width = full.width;
+        result.failure.height = full.height;
+    }
+    return result;
+}
+
 std::string DescribeOperation(const Operation& op, int version) {
     std::string line = std::to_string(op.offset) + " " + Hex(op.opcode) + " " +
                        OpcodeName(op.opcode, version) + " (" + std::to_string(op.size) + " bytes)";
@@ -136,7 +153,9 @@ std::string DescribeOperation(const Operation& op, int version) {
                 if (d.mask)
                     line += " mask " + RectText(d.mask->bounds());
             } else if constexpr (std::is_same_v<T, CommentOp>) {
-                line += " kind " + std::to_string(d.kind) + " size " + std::to_string(d.size);
+                const std::string name = CommentName(d.kind);
+                line += " kind " + std::to_string(d.kind) + (name.empty() ? "" : " " + name) +
+                        " size " + std::to_string(d.size);
             } else if constexpr (std::is_same_v<T, QuickTimeOp>) {
                 line += " codec '" + d.codec + "' " + std::to_string(d.width) + "x" +
                         std::to_string(d.height) + " depth " + std::to_string(d.depth) + " clut " +

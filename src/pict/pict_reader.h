@@ -49,6 +49,8 @@ struct PictFailure {
     std::string feature;    // for NeedsFeature: what is missing ("QuickTime payload")
     std::string reason;     // one line for developers and logs, in English
     std::string codec = {}; // for UnsupportedCodec and payloads that failed: the four characters
+    // For TooLarge: the picture's size in pixels, when it is known.
+    int width = 0, height = 0;
     // Other loaders would draw this picture's fallback notice ("QuickTime and
     // a ... decompressor are needed") in place of its image: do not hand it on.
     bool noHandOver = false;

@@ -14,15 +14,6 @@ namespace {
 // fixed part is 86 bytes; a colour table or extension atoms may follow.
 constexpr size_t kDescriptionSize = 86;
 
-Rect ReadRect(ByteReader& r) {
-    Rect rect;
-    rect.top = r.s16();
-    rect.left = r.s16();
-    rect.bottom = r.s16();
-    rect.right = r.s16();
-    return rect;
-}
-
 // The matrix's perspective column is 2.30 fixed point, the rest 16.16.
 void ReadMatrix(ByteReader& r, QuickTimeOp& op) {
     op.a = r.fixed();

@@ -20,36 +20,37 @@ std::pair<int, int> OvalRow(int row, int w, int h) {
 } // namespace
 
 Coverage OvalCoverage(const Rect& r, const Rect& visible) {
+    Coverage c;
     if (r.empty())
-        return {};
-    Coverage c = BuilderFor(r.top, r.bottom, visible).finish();
-    for (size_t i = 0; i < c.rows.size(); ++i) {
-        auto [x0, x1] = OvalRow(c.top + static_cast<int>(i) - r.top, r.width(), r.height());
-        if (x0 < x1)
-            c.rows[i] = {r.left + x0, r.left + x1};
+        return c;
+    const auto [t, b] = VisibleRows(r.top, r.bottom, visible);
+    c.top = t;
+    for (int y = t; y < b; ++y) {
+        auto [x0, x1] = OvalRow(y - r.top, r.width(), r.height());
+        c.addRow(r.left + x0, r.left + x1);
     }
     return c;
 }
 
 Coverage RoundRectCoverage(const Rect& r, int ovalWidth, int ovalHeight, const Rect& visible) {
     const int ow = std::min(ovalWidth, r.width()), oh = std::min(ovalHeight, r.height());
-    if (ow <= 0 || oh <= 0)
+    if (ow <= 0 || oh <= 0 || r.empty())
         return RectCoverage(r, visible);
-    Coverage c = RectCoverage(r, visible);
-    for (size_t i = 0; i < c.rows.size(); ++i) {
-        const int y = c.top + static_cast<int>(i);
+    const auto [t, b] = VisibleRows(r.top, r.bottom, visible);
+    Coverage c;
+    c.top = t;
+    for (int y = t; y < b; ++y) {
         int row = -1;
         if (y - r.top < oh / 2)
             row = y - r.top;
         else if (r.bottom - y <= oh / 2)
             row = oh - (r.bottom - y);
-        if (row < 0)
+        if (row < 0) {
+            c.addRow(r.left, r.right);
             continue;
+        }
         auto [x0, x1] = OvalRow(row, ow, oh);
-        if (x0 < x1)
-            c.rows[i] = {r.left + x0, r.right - (ow - x1)};
-        else
-            c.rows[i].clear();
+        c.addRow(r.left + x0, r.right - (ow - x1));
     }
     return c;
 }
@@ -73,10 +74,11 @@ Coverage ArcWedge(const Coverage& shape, const Rect& r, int startAngle, int arcA
     };
     Coverage c;
     c.top = shape.top;
-    c.rows.resize(shape.rows.size());
-    for (size_t i = 0; i < shape.rows.size(); ++i) {
+    std::vector<int> row;
+    for (size_t i = 0; i < shape.rowCount(); ++i) {
         const int y = shape.top + static_cast<int>(i);
-        const auto& spans = shape.rows[i];
+        const auto spans = shape.row(i);
+        row.clear();
         for (size_t k = 0; k + 1 < spans.size(); k += 2) {
             if (!budget.take(spans[k + 1] - spans[k]))
                 return {};
@@ -86,10 +88,11 @@ Coverage ArcWedge(const Coverage& shape, const Rect& r, int startAngle, int arcA
                 while (end < spans[k + 1] && inside(end, y) == in)
                     ++end;
                 if (in)
-                    c.rows[i].insert(c.rows[i].end(), {x, end});
+                    row.insert(row.end(), {x, end});
                 x = end;
             }
         }
+        c.addRow(row);
     }
     return c;
 }
@@ -114,12 +117,13 @@ Coverage PolygonCoverage(std::span<const Point> points, const Rect& visible, Dra
         return {};
     std::sort(edges.begin(), edges.end(),
               [](const Edge& a, const Edge& b) { return a.top < b.top; });
-    Coverage c = BuilderFor(static_cast<int>(top), static_cast<int>(bottom), visible).finish();
+    const auto [t, b] = VisibleRows(static_cast<int>(top), static_cast<int>(bottom), visible);
+    Coverage c;
+    c.top = t;
     std::vector<const Edge*> active;
-    std::vector<int> xs;
+    std::vector<int> xs, row;
     size_t next = 0;
-    for (size_t i = 0; i < c.rows.size(); ++i) {
-        const int64_t y = c.top + static_cast<int64_t>(i);
+    for (int64_t y = t; y < b; ++y) {
         while (next < edges.size() && edges[next].top <= y)
             active.push_back(&edges[next++]);
         std::erase_if(active, [&](const Edge* e) { return e->bottom <= y; });
@@ -130,9 +134,11 @@ Coverage PolygonCoverage(std::span<const Point> points, const Rect& visible, Dra
             xs.push_back(static_cast<int>(std::clamp<int64_t>(
                 e->h0 + CeilDiv((y - e->v0) * e->dh, e->dv), INT32_MIN / 2, INT32_MAX / 2)));
         std::sort(xs.begin(), xs.end());
+        row.clear();
         for (size_t k = 0; k + 1 < xs.size(); k += 2)
             if (xs[k] < xs[k + 1])
-                c.rows[i].insert(c.rows[i].end(), {xs[k], xs[k + 1]});
+                row.insert(row.end(), {xs[k], xs[k + 1]});
+        c.addRow(row);
     }
     return c;
 }

@@ -13,9 +13,46 @@
 namespace dravik {
 namespace {
 
-// A message is one short line; anything longer is not ours.
-constexpr size_t kMaxMessage = 4096;
+// A line holds one path at most (PATH_MAX bytes, three times that when
+// every byte is escaped); a batch holds the paths a file manager passes for
+// one selection. Anything longer is not ours.
+constexpr size_t kMaxLine = 64 * 1024;
+constexpr size_t kMaxBatch = 16 * 1024 * 1024;
 constexpr int kTimeoutMs = 1000;
+
+bool Escaped(unsigned char c) {
+    return c == '%' || c < 0x20 || c == 0x7F;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+std::optional<std::string> Unescape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size())
+            return std::nullopt;
+        const int high = HexValue(text[i + 1]);
+        const int low = HexValue(text[i + 2]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return out;
+}
 
 bool MakeAddress(const std::string& path, sockaddr_un* address) {
     std::memset(address, 0, sizeof *address);
@@ -53,12 +90,27 @@ bool WaitFor(int fd, short events) {
 } // namespace
 
 std::string FormatInstanceMessage(const InstanceMessage& message) {
-    if (message.verb.empty() || message.verb.find_first_of(" \r\n") != std::string::npos ||
-        message.argument.find_first_of("\r\n") != std::string::npos)
+    if (message.verb.empty())
         return {};
+    for (char c : message.verb) {
+        if (c < 'A' || c > 'Z')
+            return {};
+    }
+    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string line = message.verb;
-    if (!message.argument.empty())
-        line += " " + message.argument;
+    if (!message.argument.empty()) {
+        line += ' ';
+        for (char c : message.argument) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (Escaped(byte)) {
+                line += '%';
+                line += kHex[byte >> 4];
+                line += kHex[byte & 0x0F];
+            } else {
+                line += c;
+            }
+        }
+    }
     return line + "\n";
 }
 
@@ -70,8 +122,12 @@ std::optional<InstanceMessage> ParseInstanceMessage(std::string_view line) {
     const size_t blank = line.find(' ');
     InstanceMessage message;
     message.verb = std::string(line.substr(0, blank));
-    if (blank != std::string_view::npos)
-        message.argument = std::string(line.substr(blank + 1));
+    if (blank != std::string_view::npos) {
+        std::optional<std::string> argument = Unescape(line.substr(blank + 1));
+        if (!argument)
+            return std::nullopt;
+        message.argument = std::move(*argument);
+    }
     if (message.verb.empty())
         return std::nullopt;
     for (char c : message.verb) {
@@ -81,10 +137,35 @@ std::optional<InstanceMessage> ParseInstanceMessage(std::string_view line) {
     return message;
 }
 
+std::vector<InstanceMessage> ParseInstanceBatch(std::string_view batch) {
+    std::vector<InstanceMessage> messages;
+    while (!batch.empty()) {
+        const size_t end = std::min(batch.find('\n'), batch.size());
+        if (end > kMaxLine)
+            return {};
+        std::optional<InstanceMessage> message = ParseInstanceMessage(batch.substr(0, end));
+        if (!message)
+            return {};
+        messages.push_back(std::move(*message));
+        batch.remove_prefix(std::min(end + 1, batch.size()));
+    }
+    return messages;
+}
+
 bool SendInstanceMessage(const std::string& path, const InstanceMessage& message) {
-    const std::string line = FormatInstanceMessage(message);
+    return SendInstanceMessages(path, std::span<const InstanceMessage>(&message, 1));
+}
+
+bool SendInstanceMessages(const std::string& path, std::span<const InstanceMessage> messages) {
+    std::string line; // the whole batch
+    for (const InstanceMessage& message : messages) {
+        const std::string one = FormatInstanceMessage(message);
+        if (one.empty())
+            return false;
+        line += one;
+    }
     sockaddr_un address{};
-    if (line.empty() || !MakeAddress(path, &address))
+    if (line.empty() || line.size() > kMaxBatch || !MakeAddress(path, &address))
         return false;
     Fd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (socket.get() < 0)
@@ -153,31 +234,29 @@ void InstanceListener::close() {
     path_.clear();
 }
 
-std::optional<InstanceMessage> InstanceListener::accept() {
+std::vector<InstanceMessage> InstanceListener::accept() {
     if (fd_ < 0)
-        return std::nullopt;
+        return {};
     Fd client(::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
     if (client.get() < 0)
-        return std::nullopt;
-    std::string line;
-    char buffer[256];
-    bool closed = false;
-    while (!closed && line.find('\n') == std::string::npos && line.size() <= kMaxMessage) {
+        return {};
+    std::string batch;
+    char buffer[4096];
+    for (;;) {
         const ssize_t n = ::read(client.get(), buffer, sizeof buffer);
         if (n > 0) {
-            line.append(buffer, static_cast<size_t>(n));
+            batch.append(buffer, static_cast<size_t>(n));
+            if (batch.size() > kMaxBatch)
+                return {};
         } else if (n == 0) {
-            closed = true; // the sender is done: what came is the message
+            break; // the sender is done: what came is the batch
         } else if (errno == EINTR) {
             continue;
         } else if (errno != EAGAIN || !WaitFor(client.get(), POLLIN)) {
-            return std::nullopt;
+            return {};
         }
     }
-    const size_t end = std::min(line.find('\n'), line.size());
-    if (end > kMaxMessage || (end == line.size() && !closed))
-        return std::nullopt;
-    return ParseInstanceMessage(std::string_view(line).substr(0, end));
+    return ParseInstanceBatch(batch);
 }
 
 } // namespace dravik

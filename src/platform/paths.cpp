@@ -1,7 +1,9 @@
 #include "platform/paths.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <string>
 #include <unistd.h>
 
 namespace dravik {
@@ -48,6 +50,18 @@ std::string EnvironmentFolder(const char* variable) {
     if (value == nullptr || *value == '\0')
         return {};
     return WithTrailingSlash(value);
+}
+
+std::string CurrentFolder() {
+    // Deep folders exceed PATH_MAX; grow the buffer until the name fits.
+    std::string buffer(PATH_MAX, '\0');
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE || buffer.size() > (1u << 20))
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    return buffer;
 }
 
 std::string TempFolder() {

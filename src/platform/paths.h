@@ -18,6 +18,10 @@ std::string ProgramFileStem();
 // when unset or empty.
 std::string EnvironmentFolder(const char* variable);
 
+// The process's current folder, without a trailing "/" (but "/" itself);
+// empty when it cannot be told (removed meanwhile).
+std::string CurrentFolder();
+
 // $TMPDIR, else /tmp, ending in "/".
 std::string TempFolder();
 

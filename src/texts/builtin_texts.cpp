@@ -388,6 +388,7 @@ constexpr TextPair kBuiltinTexts[] = {
     // Why our PICT reader declined a picture that no other loader read.
     {"Damaged picture", "the picture is damaged (at byte %s1%)"},
     {"Picture too large", "the picture is too large to read"},
+    {"Picture too large size", "the picture (%s1% x %s2% pixels) is too large to read"},
     {"Picture needs feature", "the picture holds %s1%, which no loader could draw"},
     {"Empty picture", "the picture holds nothing to draw"},
     {"Unsupported QuickTime codec", "QuickTime codec '%s1%' is not supported"},

@@ -103,6 +103,10 @@ struct WindowRun::Parts {
         window = std::make_unique<MainWindow>(basis->ctx, mode.title);
         watchStopSignals();
         listenForRequests();
+        pendingTimer.setSingleShot(true);
+        QObject::connect(&pendingTimer, &QTimer::timeout, [this] { dropPending(); });
+        // Taken once the event loop runs, with the window shown.
+        queuePaths(mode.startPaths);
     }
 
     void watchStopSignals() {
@@ -124,10 +128,44 @@ struct WindowRun::Parts {
             return;
         requestNotifier = std::make_unique<QSocketNotifier>(listener.fd(), QSocketNotifier::Read);
         QObject::connect(requestNotifier.get(), &QSocketNotifier::activated, [this] {
-            const std::optional<InstanceMessage> message = listener.accept();
-            if (message && message->verb == kRaiseRequest)
+            std::vector<std::string> paths;
+            bool raise = false;
+            for (const InstanceMessage& message : listener.accept()) {
+                if (message.verb == kRaiseRequest)
+                    raise = true;
+                else if (message.verb == kOpenRequest && !message.argument.empty())
+                    paths.push_back(message.argument);
+            }
+            if (raise)
                 BringToFront(*window);
+            queuePaths(paths);
         });
+    }
+
+    void queuePaths(const std::vector<std::string>& paths) {
+        if (paths.empty())
+            return;
+        pending.insert(pending.end(), paths.begin(), paths.end());
+        if (!pendingTimer.isActive())
+            pendingTimer.start(0);
+    }
+
+    // The drop rules run on the window's thread and may open the import
+    // dialog, whose event loop can bring further requests: those wait for
+    // the next turn, as they do behind a conversion or a message box, which
+    // would otherwise see the list change under them.
+    void dropPending() {
+        if (dropping || QApplication::activeModalWidget() != nullptr || !window->isEnabled()) {
+            pendingTimer.start(100);
+            return;
+        }
+        dropping = true;
+        const std::vector<std::string> paths = std::move(pending);
+        pending.clear();
+        window->dropPaths(paths);
+        dropping = false;
+        if (!pending.empty())
+            pendingTimer.start(0);
     }
 
     WindowModeParts& mode;
@@ -136,6 +174,9 @@ struct WindowRun::Parts {
     InstanceListener listener;
     std::unique_ptr<QSocketNotifier> stopNotifier;
     std::unique_ptr<QSocketNotifier> requestNotifier;
+    std::vector<std::string> pending;
+    QTimer pendingTimer;
+    bool dropping = false;
     bool finished = false;
 };
 
@@ -147,12 +188,21 @@ MainWindow& WindowRun::window() {
     return *parts_->window;
 }
 
+void WindowRun::openPaths(const std::vector<std::string>& paths) {
+    parts_->queuePaths(paths);
+}
+
+size_t WindowRun::pendingPaths() const {
+    return parts_->pending.size();
+}
+
 void WindowRun::finish() {
     if (parts_->finished)
         return;
     parts_->finished = true;
     parts_->requestNotifier.reset();
     parts_->listener.close();
+    parts_->pendingTimer.stop();
     parts_->stopNotifier.reset();
     Settings& settings = parts_->mode.settings;
     FinishWindowSettings(settings, parts_->window->placement());

@@ -11,6 +11,7 @@ class QWidget;
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace dravik {
 
@@ -31,6 +32,9 @@ struct WindowModeParts {
     // Where later starts ask this window to come to the front (beside the
     // instance lock); empty for none.
     std::string channelPath = {};
+    // Files and folders the start was given, added as if dropped on the
+    // window once it shows.
+    std::vector<std::string> startPaths = {};
 };
 
 // One window-mode run between reading config.ini and saving it, for a
@@ -39,17 +43,24 @@ struct WindowModeParts {
 // file the exit does. A stop signal (SIGINT, SIGTERM, SIGHUP, once
 // InstallStopSignals has caught them) ends the run as File > Exit does,
 // after a running conversion's current file; a "RAISE" request on the
-// channel brings the window to the front.
+// channel brings the window to the front, "OPEN" requests add their paths
+// as a drop would.
 class WindowRun {
   public:
     // Loads config.ini, texts and pictures and builds the main window,
-    // hidden.
+    // hidden; the start paths are added once the event loop runs.
     explicit WindowRun(WindowModeParts& parts);
     ~WindowRun();
     WindowRun(const WindowRun&) = delete;
     WindowRun& operator=(const WindowRun&) = delete;
 
     MainWindow& window();
+    // Adds the paths by the drop rules as soon as the window is free for
+    // them: not in the middle of another drop, and not while a modal
+    // dialog (a conversion, an import, a question) has the window.
+    void openPaths(const std::vector<std::string>& paths);
+    // Paths waiting for the window to be free.
+    size_t pendingPaths() const;
     // Stores the placement and the output folder history, saves config.ini
     // (a warning box when that fails) and releases the instance guard.
     void finish();

@@ -141,5 +141,36 @@ TEST(RunModeTest, CommandLineStartsFromCommandLineDefaults) {
     EXPECT_EQ(f.session.acceptedExtensions.size(), 3u);
 }
 
+TEST(WindowStartPathsTest, PathsAloneAreMadeAbsoluteAndAnOptionCancelsThem) {
+    struct Case {
+        std::vector<std::string> params;
+        std::string cwd;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {{}, "/home/u", {}},
+        {{"/p/a.pic", "b.pict", "./sub/", "."},
+         "/home/u",
+         {"/p/a.pic", "/home/u/b.pict", "/home/u/sub/", "/home/u/"}},
+        {{"x.pic"}, "/", {"/x.pic"}},
+        // Names with blanks, line breaks and non-ASCII stay as they are;
+        // ".." is not resolved lexically.
+        {{"a b\nc é.pic", "../up.pic", "//p//q.pic"},
+         "/h",
+         {"/h/a b\nc é.pic", "/h/../up.pic", "/p/q.pic"}},
+        // An option anywhere: the start is no "open these" at all.
+        {{"a.pic", "-o", "/out"}, "/h", {}},
+        {{"a.pic", "--jpg-quality=5"}, "/h", {}},
+        {{" -i"}, "/h", {}},
+        // "/?" is no option; a relative path without a current folder is dropped.
+        {{"/?", "rel.pic"}, "", {"/?"}},
+        {{""}, "/h", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.params));
+        EXPECT_EQ(WindowStartPaths(c.params, c.cwd), c.expected);
+    }
+}
+
 } // namespace
 } // namespace dravik

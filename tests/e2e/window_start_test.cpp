@@ -89,12 +89,31 @@ TEST_F(WindowStartTest, ASecondWindowStartAsksTheFirstToComeForward) {
     EXPECT_EQ(r.err, "");
     pollfd waiting{listener.fd(), POLLIN, 0};
     ASSERT_EQ(::poll(&waiting, 1, 2000), 1);
-    EXPECT_EQ(listener.accept(), (InstanceMessage{kRaiseRequest, ""}));
+    EXPECT_EQ(listener.accept(), (std::vector<InstanceMessage>{{kRaiseRequest, ""}}));
 
-    // A command-line start asks nothing.
-    r = RunProgram({"-v"}, env());
+    // Paths alone are handed over, made absolute against the start's folder.
+    r = RunProgram({"a.pic", "/x/line\nbreak.pic"}, env());
     EXPECT_EQ(r.exitCode, 4);
-    EXPECT_EQ(::poll(&waiting, 1, 200), 0);
+    EXPECT_EQ(r.err, "");
+    ASSERT_EQ(::poll(&waiting, 1, 2000), 1);
+    EXPECT_EQ(listener.accept(), (std::vector<InstanceMessage>{{kOpenRequest, dir.path() + "a.pic"},
+                                                               {kOpenRequest, "/x/line\nbreak.pic"},
+                                                               {kRaiseRequest, ""}}));
+
+    // A command-line start, or paths with an option, ask nothing.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-v"}, std::vector<std::string>{"a.pic", "-q"}}) {
+        r = RunProgram(args, env());
+        EXPECT_EQ(r.exitCode, 4);
+        EXPECT_EQ(r.err, "Another instance of Tolvenor Dravik is running.\n");
+        EXPECT_EQ(::poll(&waiting, 1, 200), 0);
+    }
+
+    // Paths nobody takes (no window listens): said, not lost silently.
+    listener.close();
+    r = RunProgram({"a.pic"}, env());
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_EQ(r.err, "Another instance of Tolvenor Dravik is running.\n");
     ::close(held);
 }
 

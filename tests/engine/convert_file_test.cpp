@@ -301,6 +301,9 @@ TEST_F(ConvertFileTest, FailuresCarryTheReadersReason) {
         std::string reason;
     };
     const std::string pict = SplitPict(16, 16);
+    test::QuickTimeRecord huge;
+    huge.width = huge.height = 30000;
+    huge.data = std::string(64, '\x22');
     const Case cases[] = {
         {"text.pict", "no picture here", "not a picture this program can read"},
         {"cut.pict", pict.substr(0, 700), "the picture is damaged (at byte 564)"},
@@ -311,6 +314,9 @@ TEST_F(ConvertFileTest, FailuresCarryTheReadersReason) {
          "the picture holds text, which no loader could draw"},
         {"nothing.pict", test::PictWriter(test::PictWriter::V2, {0, 0, 8, 8}).finish(),
          "the picture holds nothing to draw"},
+        {"huge.pict",
+         test::PictWriter(test::PictWriter::ExtendedV2, {0, 0, 8, 8}).quickTime(huge).finish(),
+         "the picture (30000 x 30000 pixels) is too large to read"},
     };
     for (const Case& c : cases) {
         EXPECT_FALSE(convert(run, dir.write(c.name, c.bytes))) << c.name;

@@ -1,9 +1,7 @@
 // QuickDraw's drawing opcodes through the reader: pixel sets from Inside
 // Macintosh's rules on small canvases, drawn as '#' (the colour looked for)
 // and '.' (anything else) so that a wrong pixel shows where it is.
-#include "pict/pict_reader.h"
-
-#include "support/pict_writer.h"
+#include "pict/pict_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -17,33 +15,16 @@ using pict::PictFailureKind;
 using pict::PictLimits;
 using pict::PictPicture;
 using pict::PictResult;
+using test::Art;
+using test::At;
 using test::PictRect;
 using test::PictWriter;
+using test::Read;
 using test::Rgb;
 using test::Word;
 
 constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kBlack{0, 0, 0};
-
-PictResult Read(const std::string& bytes, const PictLimits& limits = {}) {
-    return pict::ReadPict({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, limits);
-}
-
-Rgb At(const PictPicture& p, int x, int y) {
-    const size_t i = (static_cast<size_t>(y) * p.width + x) * 3;
-    return {p.rgb[i], p.rgb[i + 1], p.rgb[i + 2]};
-}
-
-std::vector<std::string> Art(const PictPicture& p, Rgb colour = kBlack) {
-    std::vector<std::string> rows;
-    for (int y = 0; y < p.height; ++y) {
-        std::string row;
-        for (int x = 0; x < p.width; ++x)
-            row += At(p, x, y) == colour ? '#' : '.';
-        rows.push_back(row);
-    }
-    return rows;
-}
 
 std::string Point(int h, int v) {
     return Word(v) + Word(h);
@@ -168,6 +149,11 @@ TEST(Drawing, SameVerbsReuseTheLastRect) {
     EXPECT_EQ(Art(p), (std::vector<std::string>{"....", ".##.", ".##.", "...."}));
 }
 
+// Inside Macintosh defines an oval only as the shape just inside its
+// rectangle and does not publish the pixel set QuickDraw's region for it
+// holds. This set comes from our rule, the ellipse equation at each row's
+// centre line with both ends rounded to the nearest column (symmetric, and
+// touching all four sides as QuickDraw's ovals do); it pins that rule.
 TEST(Drawing, OvalOfTenBySixRoundsEachRowAtItsCentre) {
     auto p = Draw({0, 0, 6, 10}, [](PictWriter& w) {
         w.op(kPaintOval, test::RectData({0, 0, 6, 10}));
@@ -297,6 +283,27 @@ TEST(Drawing, PatternsAlignToTheCanvasNotToTheShape) {
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 8; ++x)
                 EXPECT_EQ(At(p, x, y), (x + y) % 2 == 0 ? kBlack : kWhite) << x << "," << y;
+    }
+}
+
+// Spans far longer than the pattern, starting and ending mid-pattern, in
+// every pen mode's way of getting its colours: each pixel still takes the
+// bit of its own canvas column and row.
+TEST(Drawing, LongSpansRepeatThePatternExactly) {
+    const uint8_t rows[8] = {0xF0, 0x0F, 0x3C, 0xC3, 0x81, 0x7E, 0x18, 0xE7};
+    const std::string bits(reinterpret_cast<const char*>(rows), 8);
+    for (int mode : {8, 9}) { // patCopy, patOr (onto white)
+        auto p = Draw({0, 0, 12, 48}, [&](PictWriter& w) {
+            w.op(kPnMode, Word(mode)).op(kPnPat, bits);
+            w.op(kPaintRect, test::RectData({1, 3, 11, 45}));
+        });
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 48; ++x) {
+                const bool inside = y >= 1 && y < 11 && x >= 3 && x < 45;
+                const bool ink = (rows[y & 7] >> (7 - (x & 7))) & 1;
+                ASSERT_EQ(At(p, x, y), inside && ink ? kBlack : kWhite)
+                    << "mode " << mode << " at " << x << "," << y;
+            }
     }
 }
 

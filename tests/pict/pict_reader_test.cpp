@@ -1,18 +1,8 @@
 // The PICT reader through its public call: synthetic pictures from the test
 // writer, one group per feature, with their pixels checked.
-#include "pict/pict_reader.h"
-
-#include "support/pict_writer.h"
+#include "pict/pict_test_support.h"
 
 #include <gtest/gtest.h>
-
-namespace dravik::test {
-// gtest prints colours through this.
-std::ostream& operator<<(std::ostream& os, const Rgb& c);
-std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-    return os << "(" << int(c.r) << "," << int(c.g) << "," << int(c.b) << ")";
-}
-} // namespace dravik::test
 
 namespace dravik {
 namespace {
@@ -21,9 +11,11 @@ using pict::PictFailureKind;
 using pict::PictLimits;
 using pict::PictPicture;
 using pict::PictResult;
+using test::At;
 using test::PictRect;
 using test::PictWriter;
 using test::RasterRecord;
+using test::Read;
 using test::Rgb;
 
 constexpr Rgb kWhite{255, 255, 255};
@@ -31,15 +23,6 @@ constexpr Rgb kBlack{0, 0, 0};
 constexpr Rgb kRed{255, 0, 0};
 constexpr Rgb kGreen{0, 255, 0};
 constexpr Rgb kBlue{0, 0, 255};
-
-PictResult Read(const std::string& bytes, const PictLimits& limits = {}) {
-    return pict::ReadPict({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, limits);
-}
-
-Rgb At(const PictPicture& p, int x, int y) {
-    const size_t i = (static_cast<size_t>(y) * p.width + x) * 3;
-    return {p.rgb[i], p.rgb[i + 1], p.rgb[i + 2]};
-}
 
 uint32_t Pack(Rgb c) {
     return static_cast<uint32_t>(c.r) << 16 | c.g << 8 | c.b;
@@ -573,9 +556,13 @@ TEST(PictReader, FailuresSayWhatIsWrong) {
         EXPECT_EQ(res.failure.feature, c.feature) << c.name;
         EXPECT_FALSE(res.failure.reason.empty()) << c.name;
     }
+    // A picture too large to read says how large it is.
     PictLimits few;
     few.maxOperations = 3;
-    EXPECT_EQ(Read(picture, few).failure.kind, PictFailureKind::TooLarge);
+    PictResult tooMany = Read(picture, few);
+    EXPECT_EQ(tooMany.failure.kind, PictFailureKind::TooLarge);
+    EXPECT_EQ(tooMany.failure.width, 10);
+    EXPECT_EQ(tooMany.failure.height, 4);
 }
 
 TEST(PictReader, DamagedOffsetPointsAtTheBrokenOpcode) {

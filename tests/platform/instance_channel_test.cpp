@@ -31,6 +31,11 @@ TEST(InstanceMessageTest, LinesAndMessagesMapBothWays) {
         {{"RAISE", ""}, "RAISE\n"},
         {{"OPEN", "/home/u/a b.pic"}, "OPEN /home/u/a b.pic\n"},
         {{"OPEN", " leading blank"}, "OPEN  leading blank\n"},
+        // Bytes that would break the line, and the escape byte itself.
+        {{"OPEN", "/a\nRAISE"}, "OPEN /a%0ARAISE\n"},
+        {{"OPEN", "/100%\r\t\x7F.pic"}, "OPEN /100%25%0D%09%7F.pic\n"},
+        {{"OPEN", "/Bilder/Kälte 日本.pict"}, "OPEN /Bilder/Kälte 日本.pict\n"},
+        {{"OPEN", "/x\xFF\x80"}, "OPEN /x\xFF\x80\n"}, // not UTF-8: bytes as they are
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FormatInstanceMessage(c.message), c.line);
@@ -39,10 +44,12 @@ TEST(InstanceMessageTest, LinesAndMessagesMapBothWays) {
 }
 
 TEST(InstanceMessageTest, RefusesWhatIsNoMessage) {
-    for (const char* line : {"", "\n", "raise", " RAISE", "RAISE\r", "RA1SE", "A\nB"})
+    for (const char* line : {"", "\n", "raise", " RAISE", "RAISE\r", "RA1SE", "A\nB", "OPEN %",
+                             "OPEN a%4", "OPEN %G0", "OPEN %%41"})
         EXPECT_FALSE(ParseInstanceMessage(line)) << line;
-    EXPECT_EQ(FormatInstanceMessage({"OPEN", "a\nRAISE"}), "");
+    EXPECT_EQ(ParseInstanceMessage("OPEN %4a%4A"), (InstanceMessage{"OPEN", "JJ"}));
     EXPECT_EQ(FormatInstanceMessage({"", "x"}), "");
+    EXPECT_EQ(FormatInstanceMessage({"open", "x"}), "");
 }
 
 TEST(InstanceListenerTest, ReceivesRequestsAndRemovesItsSocket) {
@@ -54,11 +61,15 @@ TEST(InstanceListenerTest, ReceivesRequestsAndRemovesItsSocket) {
         ASSERT_TRUE(listener.listen(path));
         EXPECT_FALSE(Readable(listener.fd(), 0));
         ASSERT_TRUE(SendInstanceMessage(path, {kRaiseRequest, ""}));
-        ASSERT_TRUE(SendInstanceMessage(path, {"OPEN", "/tmp/x.pic"}));
+        // One batch keeps its order; a path with a line break stays one path.
+        const std::vector<InstanceMessage> batch = {{kOpenRequest, "/tmp/x.pic"},
+                                                    {kOpenRequest, "/tmp/two\nlines.pic"},
+                                                    {kRaiseRequest, ""}};
+        ASSERT_TRUE(SendInstanceMessages(path, batch));
         ASSERT_TRUE(Readable(listener.fd(), 1000));
-        EXPECT_EQ(listener.accept(), (InstanceMessage{kRaiseRequest, ""}));
-        EXPECT_EQ(listener.accept(), (InstanceMessage{"OPEN", "/tmp/x.pic"}));
-        EXPECT_FALSE(listener.accept()); // nothing waiting: no block
+        EXPECT_EQ(listener.accept(), (std::vector<InstanceMessage>{{kRaiseRequest, ""}}));
+        EXPECT_EQ(listener.accept(), batch);
+        EXPECT_TRUE(listener.accept().empty()); // nothing waiting: no block
     }
     EXPECT_NE(::access(path.c_str(), F_OK), 0);
 }
@@ -80,11 +91,14 @@ TEST(InstanceListenerTest, ASilentOrNoisyClientGivesNoMessage) {
         ::close(fd);
     };
     connectAndSend("");
-    EXPECT_FALSE(listener.accept());
-    connectAndSend(std::string(5000, 'A'));
-    EXPECT_FALSE(listener.accept());
+    EXPECT_TRUE(listener.accept().empty());
+    connectAndSend(std::string(70000, 'A'));
+    EXPECT_TRUE(listener.accept().empty());
+    // One bad line spoils the batch: half a request is not acted on.
+    connectAndSend("OPEN /a.pic\nOPEN %ZZ\n");
+    EXPECT_TRUE(listener.accept().empty());
     connectAndSend("RAISE"); // closed without a line end still counts as the line
-    EXPECT_EQ(listener.accept(), (InstanceMessage{kRaiseRequest, ""}));
+    EXPECT_EQ(listener.accept(), (std::vector<InstanceMessage>{{kRaiseRequest, ""}}));
 }
 
 TEST(InstanceListenerTest, ReplacesASocketLeftByACrashButNoOtherFile) {

@@ -7,6 +7,7 @@
 #include "settings/config_file.h"
 #include "support/pict_writer.h"
 #include "support/recorded_boxes.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
 #include "ui/preferences/preferences_dialog.h"
@@ -23,6 +24,8 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -191,9 +194,9 @@ TEST_F(WindowRunTest, ARaiseRequestBringsTheWindowBack) {
     run.window().showMinimized();
     ASSERT_TRUE(run.window().isMinimized());
 
-    ASSERT_TRUE(SendInstanceMessage(parts.channelPath, {"OPEN", "/tmp/ignored.pic"}));
+    ASSERT_TRUE(SendInstanceMessage(parts.channelPath, {"OPEN", "/tmp/missing.pic"}));
     QTest::qWait(100);
-    EXPECT_TRUE(run.window().isMinimized()); // not a request this window knows
+    EXPECT_TRUE(run.window().isMinimized()); // an open alone does not raise
 
     ASSERT_TRUE(SendInstanceMessage(parts.channelPath, {kRaiseRequest, ""}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !run.window().isMinimized(); }, 5000));
@@ -201,6 +204,91 @@ TEST_F(WindowRunTest, ARaiseRequestBringsTheWindowBack) {
 
     run.finish();
     EXPECT_FALSE(SendInstanceMessage(parts.channelPath, {kRaiseRequest, ""}));
+}
+
+// Two pictures and a folder, as a file manager's "Open with" passes them,
+// plus what a drop would refuse: another extension, a missing file.
+struct OpenedPaths {
+    explicit OpenedPaths(const TempDir& dir) {
+        const std::string pict = test::MakeSolidPict(4, 3, {10, 20, 30});
+        a = dir.write("pics/a.pic", pict);
+        b = dir.write("pics/new\nline é.PCT", pict);
+        c = dir.write("tree/c.pict", pict);
+        d = dir.write("tree/sub/d.pic", pict);
+        dir.write("tree/notes.txt", "x");
+        folder = dir.path() + "tree";
+        paths = {a, b, folder, dir.path() + "pics/missing.pic", dir.write("pics/e.png", pict)};
+    }
+    std::string a, b, c, d, folder;
+    std::vector<std::string> paths;
+};
+
+TEST_F(WindowRunTest, StartPathsAreAddedByTheDropRules) {
+    OpenedPaths opened(dir);
+    parts.startPaths = opened.paths;
+    WindowRun run(parts);
+    run.window().showMainWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return run.window().rowCount() >= 4; }, 10000));
+    QTest::qWait(50);
+    EXPECT_EQ(run.window().rows(),
+              (std::vector<std::string>{opened.a, opened.b, opened.c, opened.d}));
+    // The folder is imported as a dropped one: its subfolders are kept.
+    ASSERT_EQ(session.inputs.size(), 4u);
+    EXPECT_EQ(session.inputs.entries()[3].subfolder, "sub/");
+    run.finish();
+}
+
+// Paths that arrive while a modal dialog holds the window wait for it to close.
+TEST_F(WindowRunTest, PathsWaitWhileADialogHasTheWindow) {
+    OpenedPaths opened(dir);
+    WindowRun run(parts);
+    run.window().showMainWindow();
+    size_t rowsWhileOpen = 99, pendingWhileOpen = 0;
+    QTimer::singleShot(0, [&] {
+        QDialog modal(&run.window());
+        modal.setModal(true);
+        QTimer::singleShot(0, [&] { run.openPaths({opened.a}); });
+        QTimer::singleShot(300, [&] {
+            rowsWhileOpen = static_cast<size_t>(run.window().rowCount());
+            pendingWhileOpen = run.pendingPaths();
+            modal.reject();
+        });
+        modal.exec();
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return run.window().rowCount() == 1; }, 5000));
+    EXPECT_EQ(rowsWhileOpen, 0u);
+    EXPECT_EQ(pendingWhileOpen, 1u);
+    run.finish();
+}
+
+// The real executable started a second time with paths, relative ones among
+// them, hands them over on the channel and ends; this window adds them.
+TEST_F(WindowRunTest, ASecondStartHandsItsPathsToTheWindow) {
+    OpenedPaths opened(dir);
+    const std::string title = "Tolvenor Dravik 3.1";
+    const int held = ::open((dir.path() + title + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    parts.channelPath = dir.path() + title + ".sock";
+    WindowRun run(parts);
+    run.window().showMainWindow();
+    run.window().showMinimized();
+
+    test::ProgramEnv env;
+    env.runtimeDir = dir.path();
+    env.configDir = dir.path() + "home";
+    env.tempDir = dir.path();
+    env.workDir = dir.path() + "pics";
+    env.extra["QT_QPA_PLATFORM"] = "offscreen";
+    test::StartedProgram second({"a.pic", "new\nline é.PCT", opened.folder}, env);
+    const test::ProgramResult r = second.wait(20);
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return run.window().rowCount() >= 4; }, 10000));
+    EXPECT_EQ(run.window().rows(),
+              (std::vector<std::string>{opened.a, opened.b, opened.c, opened.d}));
+    EXPECT_FALSE(run.window().isMinimized());
+    run.finish();
+    ::close(held);
 }
 
 } // namespace
