@@ -253,6 +253,21 @@ void TextDrawer::comment(const CommentOp& op, std::span<const uint8_t> bytes) {
     }
 }
 
+// Each new name costs fontconfig a search; a picture gets a few hundred,
+// after which fonts go by their numbers alone.
+const MacFont& TextDrawer::chooseFont(bool bold, bool italic) {
+    constexpr size_t kMaxFonts = 256;
+    const auto named = fontNames_.find(font_);
+    std::string name = named != fontNames_.end() ? named->second : "";
+    if (fonts_.size() >= kMaxFonts && fonts_.count({font_, name, bold, italic}) == 0)
+        name.clear();
+    auto key = std::make_tuple(font_, name, bold, italic);
+    auto it = fonts_.find(key);
+    if (it == fonts_.end())
+        it = fonts_.emplace(key, ChooseMacFont(font_, name, bold, italic)).first;
+    return it->second;
+}
+
 bool TextDrawer::run(const TextOp& op) {
     if (op.relative) {
         originH_ = std::clamp(originH_ + op.h, -kOriginLimit, kOriginLimit);
@@ -279,9 +294,7 @@ bool TextDrawer::run(const TextOp& op) {
         return false;
 
     const bool bold = (face_ & kBold) != 0, italic = (face_ & kItalic) != 0;
-    const auto named = fontNames_.find(font_);
-    const MacFont font =
-        ChooseMacFont(font_, named != fontNames_.end() ? named->second : "", bold, italic);
+    const MacFont& font = chooseFont(bold, italic);
     if (font.family.empty()) {
         leftOut_ = true;
         note_("text in " + font.name + " not drawn: no installed font stands in for it");

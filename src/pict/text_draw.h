@@ -10,6 +10,7 @@
 
 #include "pict/coverage.h"
 #include "pict/raster.h"
+#include "pict/text_fonts.h"
 
 #include <functional>
 #include <map>
@@ -17,6 +18,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace dravik::pict {
@@ -49,6 +51,7 @@ class TextDrawer {
         double centreH = 0, centreV = 0; // from the run's origin
     };
     struct Pango;
+    const MacFont& chooseFont(bool bold, bool italic);
 
     const RasterTarget& target_;
     const PortState& port_;
@@ -61,6 +64,7 @@ class TextDrawer {
     int ratio_[4] = {1, 1, 1, 1};
     bool fractional_ = false;
     std::map<int, std::string> fontNames_;
+    std::map<std::tuple<int, std::string, bool, bool>, MacFont> fonts_;
     int originH_ = 0, originV_ = 0; // the last run's, in picture coordinates
     Rotation text_, rotate_;
     bool textRotated_ = false, rotated_ = false;

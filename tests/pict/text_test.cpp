@@ -390,7 +390,8 @@ TEST(Text, HostileTextStaysBounded) {
             .op(kTxSize, Word(size))
             .op(kTxRatio, Word(0) + Word(0) + Word(0) + Word(0))
             .op(kLongText, LongText(5, 40, "Size"));
-        pictures.emplace_back("text-size-" + std::to_string(size), w.finish());
+        pictures.emplace_back(
+            "text-size-" + (size < 0 ? std::string("negative") : std::to_string(size)), w.finish());
     }
     for (const auto& [name, bytes] : pictures) {
         SCOPED_TRACE(name);
