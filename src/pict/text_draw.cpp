@@ -23,6 +23,11 @@ constexpr double kMaxEmPixels = 4000;
 constexpr int64_t kRunCost = 20000;
 // Run origins beyond this stay there: no picture coordinate goes further.
 constexpr int kOriginLimit = 1 << 20;
+// Extra space per character, in picture units: more would only push a run
+// out of any canvas, and far more would overflow pango's coordinates.
+constexpr double kMaxSpacing = 256;
+// The dither flag of the text modes changes nothing on a true-colour canvas.
+constexpr int kDitherFlag = 64;
 
 enum Face {
     kBold = 1,
@@ -184,17 +189,17 @@ void TextDrawer::state(const TextStateOp& op) {
         mode_ = op.value;
         break;
     case TextStateOp::SpaceExtra:
-        spaceExtra_ = Finite(op.amount, 1000);
+        spaceExtra_ = Finite(op.amount, kMaxSpacing);
         break;
     case TextStateOp::CharExtra:
-        charExtra_ = Finite(op.amount, 1000);
+        charExtra_ = Finite(op.amount, kMaxSpacing);
         break;
     case TextStateOp::Ratio:
         std::copy(std::begin(op.ratio), std::end(op.ratio), std::begin(ratio_));
         break;
     case TextStateOp::LineJustify:
-        justifySpacing_ = Finite(op.amount, 1000);
-        justifyExtra_ = Finite(op.extra, 10000);
+        justifySpacing_ = Finite(op.amount, kMaxSpacing);
+        justifyExtra_ = Finite(op.extra, 16 * kMaxSpacing);
         break;
     case TextStateOp::GlyphState:
         fractional_ = op.value != 0;
@@ -415,6 +420,8 @@ bool TextDrawer::run(const TextOp& op) {
         return false;
 
     int mode = mode_;
+    if ((mode & kDitherFlag) != 0 && KnownMode(mode & ~kDitherFlag))
+        mode &= ~kDitherFlag;
     if (mode >= kPatternModes && mode < 2 * kPatternModes)
         mode -= kPatternModes;
     if (!KnownMode(mode)) {

@@ -178,6 +178,42 @@ TEST(Text, FacesChangeTheGlyphs) {
     EXPECT_GT(InkOf(shadow).count, InkOf(outline).count);
 }
 
+// The text state that changes the layout: extra space for spaces and for
+// every character, condense and extend, and TxRatio's stretch.
+TEST(Text, SpacingAndRatioChangeTheLayout) {
+    auto ink = [](const std::function<void(PictWriter&)>& state) {
+        return InkOf(Draw({0, 0, 60, 160}, [&](PictWriter& w) {
+            w.op(kTxSize, Word(10));
+            state(w);
+            w.op(kLongText, LongText(4, 40, "H H H"));
+        }));
+    };
+    const Ink plain = ink([](PictWriter&) {});
+    ASSERT_GT(plain.count, 0);
+    struct Case {
+        const char* name;
+        std::function<void(PictWriter&)> state;
+        double width, height; // expected ink size
+    };
+    const double w = plain.width(), h = plain.height();
+    const Case cases[] = {
+        {"SpExtra 5", [](PictWriter& p) { p.op(0x06, test::Long(5 << 16)); }, w + 10, h},
+        {"ChExtra 2", [](PictWriter& p) { p.op(0x16, Word(2 << 12)); }, w + 8, h},
+        {"condense", [](PictWriter& p) { p.op(kTxFace, Byte(32)); }, w - 4, h},
+        {"extend", [](PictWriter& p) { p.op(kTxFace, Byte(64)); }, w + 4, h},
+        {"twice as wide",
+         [](PictWriter& p) { p.op(kTxRatio, Word(1) + Word(2) + Word(1) + Word(1)); }, 2 * w, h},
+        {"twice as high",
+         [](PictWriter& p) { p.op(kTxRatio, Word(2) + Word(1) + Word(1) + Word(1)); }, w, 2 * h},
+    };
+    for (const Case& c : cases) {
+        const Ink got = ink(c.state);
+        EXPECT_NEAR(got.width(), c.width, 2 + c.width / 20) << c.name;
+        EXPECT_NEAR(got.height(), c.height, 1 + c.height / 10) << c.name;
+        EXPECT_EQ(got.bottom, 39) << c.name;
+    }
+}
+
 TEST(Text, MacFontsHaveStandIns) {
     struct Case {
         int number;
