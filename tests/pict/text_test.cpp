@@ -1,5 +1,7 @@
 // Text runs through the reader: where the glyphs land, the faces, the
 // encodings, the modes and the rotation comments, on small canvases.
+#include "pict/draw.h"
+#include "pict/operations.h"
 #include "pict/pict_reader.h"
 #include "pict/text_encoding.h"
 #include "pict/text_fonts.h"
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 namespace dravik {
 namespace {
@@ -449,6 +452,81 @@ TEST(Text, OtherScriptSystemsAreNotedAndDrawnAsMacRoman) {
     EXPECT_NE(std::find(res.skipped.begin(), res.skipped.end(),
                         "text of script system 1 drawn as MacRoman"),
               res.skipped.end());
+}
+
+// ---- the shared corpus ----------------------------------------------------
+
+// The maps and diagrams drawn with and without their runs: the text adds
+// pixels, and only around the runs' baselines (from an em and a half above
+// to half an em below, from an em before the point to an em per character
+// after it). rotated.pict clips its flat text away and shows a bitmap of it
+// turned, so its text adds nothing.
+TEST(Text, CorpusTextLandsAtItsRuns) {
+    struct Case {
+        const char* name;
+        int minPixels;
+    };
+    const Case cases[] = {{"CarteRingstadt.pict", 2000},  {"Wahlenstadt.pict", 1000},
+                          {"liste_chainee.pict", 100},    {"MacDraft.pict", 300},
+                          {"LogoTigresVolants.pict", 20}, {"rotated.pict", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ifstream in(std::string(DRAVIK_CORPUS_DIR) + "/" + c.name, std::ios::binary);
+        const std::string file((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        if (file.empty())
+            GTEST_SKIP() << "the shared corpus is not beside the repository";
+        const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(file.data()),
+                                             file.size());
+        pict::ParsedPict parsed = pict::ParsePict(bytes);
+        ASSERT_FALSE(parsed.failure) << parsed.failure->reason;
+        const pict::CanvasGeometry g = pict::ChooseGeometry(parsed.header, 64'000'000);
+        // Where each run may put pixels, in picture coordinates.
+        std::vector<PictRect> boxes;
+        int h = 0, v = 0, size = 12, originH = 0, originV = 0;
+        for (pict::Operation& op : parsed.operations) {
+            if (const auto* o = std::get_if<pict::OriginOp>(&op.data)) {
+                originH += o->dh;
+                originV += o->dv;
+            } else if (const auto* t = std::get_if<pict::TextStateOp>(&op.data);
+                       t && t->which == pict::TextStateOp::Size) {
+                size = t->value > 0 ? t->value : 12;
+            } else if (const auto* run = std::get_if<pict::TextOp>(&op.data)) {
+                h = run->relative ? h + run->h : run->h;
+                v = run->relative ? v + run->v : run->v;
+                const int n = static_cast<int>(run->bytes.size());
+                boxes.push_back({v - originV - size * 3 / 2, h - originH - size,
+                                 v - originV + size / 2, h - originH + size * (n + 1)});
+            }
+        }
+        ASSERT_FALSE(boxes.empty());
+        const pict::DrawOutcome with = pict::DrawOperations(parsed, bytes, g);
+        for (pict::Operation& op : parsed.operations)
+            if (std::holds_alternative<pict::TextOp>(op.data))
+                op.data = pict::SkipOp{};
+        const pict::DrawOutcome without = pict::DrawOperations(parsed, bytes, g);
+        EXPECT_FALSE(with.textLeftOut);
+        int changed = 0, stray = 0;
+        for (int y = 0; y < g.height; ++y)
+            for (int x = 0; x < g.width; ++x) {
+                const size_t i = (static_cast<size_t>(y) * g.width + x) * 3;
+                if (std::equal(&with.picture.rgb[i], &with.picture.rgb[i] + 3,
+                               &without.picture.rgb[i]))
+                    continue;
+                ++changed;
+                const int px = g.area.left + x * g.area.width() / g.width;
+                const int py = g.area.top + y * g.area.height() / g.height;
+                stray += std::none_of(boxes.begin(), boxes.end(), [&](const PictRect& b) {
+                    return px >= b.left && px < b.right && py >= b.top && py < b.bottom;
+                });
+            }
+        if (c.minPixels == 0) {
+            EXPECT_EQ(changed, 0);
+        } else {
+            EXPECT_GE(changed, c.minPixels);
+        }
+        EXPECT_EQ(stray, 0);
+    }
 }
 
 } // namespace
