@@ -222,6 +222,7 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
     // images of one picture share a budget, so that repeating one cannot
     // make a small file decode for minutes.
     int64_t quickTimeBudget = 4 * maxImagePixels;
+    PictureProfile profile; // colour matching through the picture's own profile
     DrawBudget budget{maxWork};
     ShapeDrawer shapes(target, port, budget, note);
     Pen& pen = shapes.pen;
@@ -236,12 +237,28 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
         } else if (const auto* colour = std::get_if<ColourOp>(&op.data)) {
             if (!colour->known)
                 note("an old-style colour that names no colour");
+            Rgb c = colour->colour;
+            if (port.colourMatch != nullptr) {
+                uint8_t px[3] = {c.r, c.g, c.b};
+                port.colourMatch->convert(px, 1);
+                c = {px[0], px[1], px[2]};
+            }
             if (colour->which == ColourOp::Fore)
-                port.fore = colour->colour;
+                port.fore = c;
             else if (colour->which == ColourOp::Back)
-                port.back = colour->colour;
+                port.back = c;
             else
-                port.opColour = colour->colour;
+                port.opColour = c;
+        } else if (const auto* comment = std::get_if<CommentOp>(&op.data)) {
+            if (comment->dataOffset + comment->size <= bytes.size()) {
+                std::vector<std::string> lines;
+                profile.comment(comment->kind, bytes.subspan(comment->dataOffset, comment->size),
+                                lines);
+                for (std::string& line : lines)
+                    note(std::move(line));
+                port.colourMatch = profile.current();
+            }
+            text.comment(*comment, bytes);
         } else if (const auto* qt = std::get_if<QuickTimeOp>(&op.data)) {
             QuickTimeDrawn drawn =
                 DrawQuickTime(*qt, bytes, port, target, std::min(maxImagePixels, quickTimeBudget));
@@ -293,8 +310,6 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
             out.drewSomething = text.run(*run) || out.drewSomething;
         } else if (const auto* textState = std::get_if<TextStateOp>(&op.data)) {
             text.state(*textState);
-        } else if (const auto* comment = std::get_if<CommentOp>(&op.data)) {
-            text.comment(*comment, bytes);
         } else if (const auto* feature = std::get_if<FeatureOp>(&op.data)) {
             note(feature->feature + " not drawn");
         } else if (const auto* skip = std::get_if<SkipOp>(&op.data)) {

@@ -133,7 +133,7 @@ struct ShapeOp {
 struct CommentOp {
     int kind = 0;
     size_t size = 0;
-    size_t dataOffset = 0; // a long comment's data in the file
+    size_t dataOffset = 0; // the comment's data in the file (a long comment's)
 };
 
 // Content the reader does not draw yet; a picture holding any is answered

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace dravik::pict {
 namespace {
@@ -79,6 +80,45 @@ bool ReadDescription(ByteReader& r, size_t base, int64_t maxPixels, QuickTimeOp&
     op.dataOffset = base + r.pos();
     op.dataSize = dataSize;
     return true;
+}
+
+// Copies the image pixels that canvas columns [from, to) show, column[cx]
+// naming each one's image column (-1: none), in runs of neighbours.
+// `columns` starts at canvas column x0.
+bool CopyColumns(const uint8_t* row, const std::vector<int>& columns, int x0, int from, int to,
+                 uint8_t* line) {
+    auto column = [&](int cx) { return columns[static_cast<size_t>(cx - x0)]; };
+    bool drew = false;
+    for (int cx = from; cx < to;) {
+        const int first = column(cx);
+        if (first < 0) {
+            ++cx;
+            continue;
+        }
+        int n = 1;
+        while (cx + n < to && column(cx + n) == first + n)
+            ++n;
+        std::memcpy(line + static_cast<size_t>(cx) * 3, row + static_cast<size_t>(first) * 3,
+                    static_cast<size_t>(n) * 3);
+        cx += n;
+        drew = true;
+    }
+    return drew;
+}
+
+// An image's own profile wins over the picture's; without either the image
+// is sRGB already.
+void MatchColours(DecodedImage& image, const PortState& port, std::vector<std::string>& notes) {
+    std::unique_ptr<IccToSrgb> own;
+    if (!image.icc.empty()) {
+        std::string why;
+        own = IccToSrgb::FromProfile(image.icc, why);
+        if (!own)
+            notes.push_back("a QuickTime image's colour profile was ignored: " + why);
+    }
+    const IccToSrgb* match = own ? own.get() : port.colourMatch;
+    if (match != nullptr)
+        match->convert(image.rgb.data(), image.rgb.size() / 3);
 }
 
 } // namespace
@@ -165,8 +205,9 @@ QuickTimeDrawn DrawQuickTime(const QuickTimeOp& op, std::span<const uint8_t> byt
         out.tooLarge = decoded.tooLarge;
         return out;
     }
-    const DecodedImage& image = decoded.image;
+    DecodedImage& image = decoded.image;
     out.decodedPixels = static_cast<int64_t>(image.width) * image.height;
+    MatchColours(image, port, out.notes);
     if (op.matte)
         out.notes.push_back("a QuickTime matte (the image is drawn whole)");
     if ((op.mode & ~64) != 0)
@@ -206,6 +247,15 @@ QuickTimeDrawn DrawQuickTime(const QuickTimeOp& op, std::span<const uint8_t> byt
         for (int v : picture)
             canvas.push_back(static_cast<int>(std::clamp(std::ceil(canvasX(v) - 0.5), -1e9, 1e9)));
     };
+    // Without rotation or shear every canvas column reads one image column
+    // on every row: worked out once, the rows become runs of copies.
+    const bool axisAligned = op.b == 0 && op.c == 0;
+    std::vector<int> columns;
+    if (axisAligned)
+        for (int cx = x0; cx < x1; ++cx) {
+            const double ix = std::floor(ia * (area.left + (cx + 0.5) * sx + port.originH - op.h));
+            columns.push_back(ix >= s.left && ix < s.right ? static_cast<int>(ix) : -1);
+        }
     for (int cy = y0; cy < y1; ++cy) {
         const double py = area.top + (cy + 0.5) * sy; // device coordinates
         const int rowY = static_cast<int>(std::floor(py));
@@ -219,6 +269,16 @@ QuickTimeDrawn DrawQuickTime(const QuickTimeOp& op, std::span<const uint8_t> byt
         }
         const double ly = py + port.originV - op.v;
         uint8_t* line = target.rgb + static_cast<size_t>(cy) * target.width * 3;
+        if (axisAligned) {
+            const double iy = std::floor(id * ly);
+            if (iy < s.top || iy >= s.bottom)
+                continue;
+            const uint8_t* row = image.rgb.data() + static_cast<size_t>(iy) * image.width * 3;
+            for (size_t k = 0; k + 1 < spans.size(); k += 2)
+                out.drewPixels =
+                    CopyColumns(row, columns, x0, spans[k], spans[k + 1], line) || out.drewPixels;
+            continue;
+        }
         for (size_t k = 0; k + 1 < spans.size(); k += 2) {
             for (int cx = spans[k]; cx < spans[k + 1]; ++cx) {
                 const double lx = area.left + (cx + 0.5) * sx + port.originH - op.h;

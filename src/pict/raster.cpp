@@ -266,6 +266,8 @@ RasterNotes DrawRaster(const RasterOp& op, std::span<const uint8_t> bytes, const
             continue;
         if (sampledRow != sy) {
             SampleRow(op, shape, rows.row(), columns, port, rgb.data(), inkRow);
+            if (port.colourMatch != nullptr && op.pixMap)
+                port.colourMatch->convert(rgb.data(), columns.size());
             sampledRow = sy;
         }
         uint8_t* line = target.rgb + static_cast<size_t>(cy) * target.width * 3;

@@ -4,6 +4,7 @@
 // region and the operation's mask region.
 #pragma once
 
+#include "pict/colour_profile.h"
 #include "pict/operations.h"
 
 namespace dravik::pict {
@@ -16,6 +17,9 @@ struct PortState {
     Rgb fore{0, 0, 0};
     Rgb back{255, 255, 255};
     Rgb opColour{0, 0, 0};
+    // The picture's colour profile while it applies: pixel images are
+    // converted through it to sRGB.
+    const IccToSrgb* colourMatch = nullptr;
 };
 
 // The canvas and the picture area it shows.

@@ -18,9 +18,31 @@ CodecOutcome CodecTooLarge(int64_t width, int64_t height) {
     return out;
 }
 
+namespace {
+
+struct OwnDecoder {
+    const char* codec;
+    CodecOutcome (*decode)(const CodecInput&);
+};
+
+// The codecs read by a library of their own or by hand; libavcodec reads
+// the rest.
+constexpr OwnDecoder kOwnDecoders[] = {
+    {"jpeg", DecodeJpeg}, {"png ", DecodePng}, {"tiff", DecodeTiff}, {"raw ", DecodeRaw},
+    {"WRLE", DecodeBmp},  {"gif ", DecodeGif}, {"tga ", DecodeTga},
+};
+
+const OwnDecoder* OwnDecoderFor(const std::string& codec) {
+    for (const OwnDecoder& d : kOwnDecoders)
+        if (codec == d.codec)
+            return &d;
+    return nullptr;
+}
+
+} // namespace
+
 bool CodecSupported(const std::string& codec) {
-    return codec == "jpeg" || codec == "png " || codec == "raw " || codec == "tiff" ||
-           AvcodecDecodes(codec);
+    return OwnDecoderFor(codec) != nullptr || AvcodecDecodes(codec);
 }
 
 CodecOutcome DecodeImage(const CodecInput& input) {
@@ -29,14 +51,8 @@ CodecOutcome DecodeImage(const CodecInput& input) {
     // the others check the size their own data gives.
     if (static_cast<int64_t>(input.width) * input.height > input.maxPixels)
         return CodecTooLarge(input.width, input.height);
-    if (input.codec == "jpeg")
-        out = DecodeJpeg(input);
-    else if (input.codec == "png ")
-        out = DecodePng(input);
-    else if (input.codec == "tiff")
-        out = DecodeTiff(input);
-    else if (input.codec == "raw ")
-        out = DecodeRaw(input);
+    if (const OwnDecoder* own = OwnDecoderFor(input.codec))
+        out = own->decode(input);
     else if (AvcodecDecodes(input.codec))
         out = DecodeWithAvcodec(input);
     else

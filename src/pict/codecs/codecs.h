@@ -13,6 +13,7 @@ struct DecodedImage {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> rgb; // rows top first, R, G, B
+    std::vector<uint8_t> icc; // the colour profile the data carried, if any
 };
 
 struct CodecInput {
@@ -42,6 +43,9 @@ CodecOutcome DecodeJpeg(const CodecInput& input);
 CodecOutcome DecodePng(const CodecInput& input);
 CodecOutcome DecodeTiff(const CodecInput& input);
 CodecOutcome DecodeRaw(const CodecInput& input);
+CodecOutcome DecodeBmp(const CodecInput& input); // 'WRLE'
+CodecOutcome DecodeGif(const CodecInput& input);
+CodecOutcome DecodeTga(const CodecInput& input);
 bool AvcodecDecodes(const std::string& codec);
 CodecOutcome DecodeWithAvcodec(const CodecInput& input);
 
@@ -49,6 +53,24 @@ CodecOutcome DecodeWithAvcodec(const CodecInput& input);
 // 33-40): the colour table after the description when clutId is 0, else the
 // Macintosh standard table the ID names (-1: the depth's default).
 std::vector<uint32_t> PaletteFor(const CodecInput& input); // 0xRRGGBB each
+
+// Pixel helpers of the hand-written decoders.
+// Pixel x of a row of `depth`-bit indices (1, 2, 4 or 8), high bits first.
+inline unsigned PackedIndex(const uint8_t* row, size_t x, int depth) {
+    const size_t bit = x * static_cast<size_t>(depth);
+    return (row[bit / 8] >> (8 - depth - static_cast<int>(bit % 8))) & ((1u << depth) - 1);
+}
+// A 5-5-5 pixel (red in bits 10-14) as 0xRRGGBB, each channel's bits
+// repeated so that 31 becomes 255.
+inline uint32_t Rgb555(unsigned v) {
+    auto five = [](unsigned f) { return (f << 3) | (f >> 2); };
+    return five(v >> 10 & 31) << 16 | five(v >> 5 & 31) << 8 | five(v & 31);
+}
+inline void PutRgb(uint8_t* o, uint32_t c) {
+    o[0] = static_cast<uint8_t>(c >> 16);
+    o[1] = static_cast<uint8_t>(c >> 8);
+    o[2] = static_cast<uint8_t>(c);
+}
 
 // A failed outcome.
 CodecOutcome CodecError(std::string why);

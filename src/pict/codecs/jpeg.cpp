@@ -3,6 +3,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <jpeglib.h>
 
 namespace dravik::pict {
@@ -38,7 +39,14 @@ bool Decode(const CodecInput& in, DecodedImage& out, std::vector<uint8_t>& cmykR
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, in.data.data(), static_cast<unsigned long>(in.data.size()));
+    jpeg_save_markers(&info, JPEG_APP0 + 2, 0xFFFF); // where a colour profile travels
     jpeg_read_header(&info, TRUE);
+    JOCTET* icc = nullptr;
+    unsigned int iccSize = 0;
+    if (jpeg_read_icc_profile(&info, &icc, &iccSize)) {
+        out.icc.assign(icc, icc + iccSize);
+        std::free(icc);
+    }
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     if (static_cast<int64_t>(info.image_width) * info.image_height > in.maxPixels) {

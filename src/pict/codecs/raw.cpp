@@ -32,9 +32,7 @@ CodecOutcome DecodeRaw(const CodecInput& in) {
             uint32_t c = 0;
             switch (depth) {
             case 16: {
-                const unsigned v = row[2 * x] << 8 | row[2 * x + 1];
-                auto five = [](unsigned f) { return (f << 3) | (f >> 2); };
-                c = five((v >> 10) & 31) << 16 | five((v >> 5) & 31) << 8 | five(v & 31);
+                c = Rgb555(row[2 * x] << 8 | row[2 * x + 1]);
                 break;
             }
             case 24:
@@ -44,16 +42,10 @@ CodecOutcome DecodeRaw(const CodecInput& in) {
                 c = static_cast<uint32_t>(row[4 * x + 1]) << 16 | row[4 * x + 2] << 8 |
                     row[4 * x + 3];
                 break;
-            default: {
-                const size_t bit = x * static_cast<size_t>(depth);
-                const unsigned index =
-                    (row[bit / 8] >> (8 - depth - static_cast<int>(bit % 8))) & ((1u << depth) - 1);
-                c = palette[index];
+            default:
+                c = palette[PackedIndex(row, x, depth)];
             }
-            }
-            o[0] = static_cast<uint8_t>(c >> 16);
-            o[1] = static_cast<uint8_t>(c >> 8);
-            o[2] = static_cast<uint8_t>(c);
+            PutRgb(o, c);
         }
     }
     out.ok = true;

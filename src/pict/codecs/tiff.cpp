@@ -72,6 +72,10 @@ CodecOutcome DecodeTiff(const CodecInput& input) {
     if (!TIFFReadRGBAImageOriented(tiff.get(), w, h, rgba.data(), ORIENTATION_TOPLEFT, 0))
         return CodecError("TIFF: the image cannot be decoded");
     CodecOutcome out;
+    uint32_t iccSize = 0;
+    const uint8_t* icc = nullptr;
+    if (TIFFGetField(tiff.get(), TIFFTAG_ICCPROFILE, &iccSize, &icc) && icc != nullptr)
+        out.image.icc.assign(icc, icc + iccSize);
     out.image.width = static_cast<int>(w);
     out.image.height = static_cast<int>(h);
     out.image.rgb.resize(rgba.size() * 3);
