@@ -2,7 +2,8 @@
 // inside the batch and the window, so any crash, hang or unbounded allocation here would take them
 // down with it. Seeds: seeds/pict_reader/ holds a QuickTime picture of each codec (written by
 // tests/pict/quicktime_test.cpp with DRAVIK_SEED_FOLDER set), so the codecs' decoders are fuzzed too,
-// and drawings wrapped in picture comments (tests/pict/comments_test.cpp, likewise).
+// drawings wrapped in picture comments (tests/pict/comments_test.cpp, likewise), and pictures of
+// text (long runs, a 255-byte font name, the extreme sizes; written by tests/pict/text_test.cpp).
 #include "pict/pict_reader.h"
 
 #include <cstddef>

@@ -6,6 +6,7 @@
 #include "pict/quicktime.h"
 #include "pict/raster.h"
 #include "pict/shapes.h"
+#include "pict/text_draw.h"
 
 #include <algorithm>
 #include <cmath>
@@ -245,6 +246,7 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
     DrawBudget budget{maxWork};
     ShapeDrawer shapes(target, port, budget, note);
     Pen& pen = shapes.pen;
+    TextDrawer text(target, port, budget, note);
 
     for (const Operation& op : parsed.operations) {
         if (const auto* clip = std::get_if<ClipOp>(&op.data)) {
@@ -276,6 +278,7 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
                     note(std::move(line));
                 port.colourMatch = profile.current();
             }
+            text.comment(*comment, bytes);
         } else if (const auto* qt = std::get_if<QuickTimeOp>(&op.data)) {
             QuickTimeDrawn drawn =
                 DrawQuickTime(*qt, bytes, port, target, std::min(maxImagePixels, quickTimeBudget));
@@ -327,6 +330,10 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
                          : pattern->which == PatternOp::Fill ? pen.fill
                                                              : pen.back;
             p = pattern->pattern;
+        } else if (const auto* run = std::get_if<TextOp>(&op.data)) {
+            out.drewSomething = text.run(*run) || out.drewSomething;
+        } else if (const auto* textState = std::get_if<TextStateOp>(&op.data)) {
+            text.state(*textState);
         } else if (const auto* feature = std::get_if<FeatureOp>(&op.data)) {
             note(feature->feature + " not drawn");
         } else if (const auto* skip = std::get_if<SkipOp>(&op.data)) {
@@ -338,6 +345,7 @@ DrawOutcome DrawOperations(const ParsedPict& parsed, std::span<const uint8_t> by
             break;
         }
     }
+    out.textLeftOut = text.leftOut();
     return out;
 }
 

@@ -26,7 +26,8 @@ struct DrawOutcome {
     std::vector<std::string> skipped;
     // A QuickTime image could not be decoded: the picture is not drawn.
     std::optional<PictFailure> failure;
-    bool overBudget = false; // drawing stopped: the shapes cost more than maxWork
+    bool overBudget = false;  // drawing stopped: the shapes cost more than maxWork
+    bool textLeftOut = false; // some text had no font to be drawn with
 };
 
 // Draws every operation onto a white canvas. The raster operations read

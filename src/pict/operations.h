@@ -6,6 +6,7 @@
 
 #include "pict/pict_reader.h"
 #include "pict/region.h"
+#include "pict/text_ops.h"
 
 #include <array>
 #include <string>
@@ -140,8 +141,6 @@ struct CommentOp {
 struct FeatureOp {
     std::string feature; // "text", "QuickTime payload", ...
 };
-// Text is drawn around: a picture with text is drawn without it.
-inline const std::string kTextFeature = "text";
 
 // Parsed and sized but without effect on the picture (pen and text state,
 // reserved opcodes, headers). `note` says what it was when it is worth
@@ -152,9 +151,9 @@ struct SkipOp {
 
 struct EndOp {};
 
-using OperationData = std::variant<SkipOp, ClipOp, OriginOp, ColourOp, RasterOp, CommentOp,
-                                   FeatureOp, EndOp, PenOp, PatternOp, LineOp, ShapeOp,
-                                   QuickTimeOp>;
+using OperationData =
+    std::variant<SkipOp, ClipOp, OriginOp, ColourOp, RasterOp, CommentOp, FeatureOp, EndOp, PenOp,
+                 PatternOp, LineOp, ShapeOp, QuickTimeOp, TextStateOp, TextOp>;
 
 struct Operation {
     uint16_t opcode = 0;

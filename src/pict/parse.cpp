@@ -6,6 +6,7 @@
 #include "pict/operations.h"
 #include "pict/quicktime.h"
 #include "pict/raster.h"
+#include "pict/text_parse.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -612,13 +613,22 @@ struct Walker {
                 readHeaderOp(d);
                 return true;
             default:
+                if (auto text = ReadTextState(opcode, d.bytes())) {
+                    op.data = std::move(*text);
+                    return true;
+                }
                 break;
             }
             break;
         }
-        case Size::WordLength:
-            r.skip(r.u16());
+        case Size::WordLength: {
+            auto data = r.take(r.u16());
+            if (auto text = ReadTextState(opcode, data); text && !r.failed()) {
+                op.data = std::move(*text);
+                return true;
+            }
             break;
+        }
         case Size::LongLength: {
             const uint32_t length = r.u32();
             const size_t base = r.pos();
@@ -649,17 +659,14 @@ struct Walker {
             break;
         }
         case Size::LongText:
-            r.skip(4);
-            r.skip(r.u8());
-            break;
         case Size::DHText:
-            r.skip(1);
-            r.skip(r.u8());
-            break;
-        case Size::DHDVText:
-            r.skip(2);
-            r.skip(r.u8());
-            break;
+        case Size::DHDVText: {
+            TextOp text = ReadTextRun(opcode, r);
+            if (r.failed())
+                break;
+            op.data = std::move(text);
+            return true;
+        }
         case Size::LongComment: {
             CommentOp c;
             c.kind = r.u16();
@@ -679,8 +686,7 @@ struct Walker {
         switch (info.effect) {
         case Effect::Vector: // every drawing opcode returned its operation above
             break;
-        case Effect::Text:
-            op.data = FeatureOp{kTextFeature};
+        case Effect::Text: // the runs returned their operation above
             break;
         case Effect::QuickTime: // readQuickTime has read it
             break;

@@ -50,18 +50,11 @@ PictResult DrawParsed(const ParsedPict& parsed, std::span<const uint8_t> bytes,
         }
     }
     // Drawing only part of a picture would make it look worse than another
-    // loader may: anything this reader lacks hands the whole file on. Text
-    // is the exception: no other loader draws it either, so a picture with
-    // text is drawn without it and the text noted as skipped.
+    // loader may: anything this reader lacks hands the whole file on.
     std::vector<std::string> features;
-    size_t firstAt = 0, firstTextAt = 0;
-    bool hasText = false;
+    size_t firstAt = 0;
     for (const Operation& op : parsed.operations) {
-        if (const auto* f = std::get_if<FeatureOp>(&op.data); f && f->feature == kTextFeature) {
-            firstTextAt = hasText ? firstTextAt : op.offset;
-            hasText = true;
-        }
-        if (const auto* f = std::get_if<FeatureOp>(&op.data); f && f->feature != kTextFeature) {
+        if (const auto* f = std::get_if<FeatureOp>(&op.data)) {
             if (features.empty())
                 firstAt = op.offset;
             if (std::find(features.begin(), features.end(), f->feature) == features.end())
@@ -92,19 +85,13 @@ PictResult DrawParsed(const ParsedPict& parsed, std::span<const uint8_t> bytes,
                                      "drawing the shapes costs more than the limit allows"};
         return result;
     }
-    if (!drawn.drewSomething && hasText) {
-        result.failure = PictFailure{PictFailureKind::NeedsFeature, firstTextAt, kTextFeature,
-                                     "the picture holds only text"};
-        result.failure.noHandOver = quickTime;
-        return result;
-    }
     if (!drawn.drewSomething) {
         result.failure =
             PictFailure{PictFailureKind::Empty, bytes.size(), {}, "the picture draws nothing"};
         return result;
     }
     result.picture = std::move(drawn.picture);
-    result.textLeftOut = hasText;
+    result.textLeftOut = drawn.textLeftOut;
     return result;
 }
 

@@ -62,8 +62,8 @@ struct PictResult {
     // Content that was passed over while drawing (reserved opcodes, unknown
     // transfer modes drawn as srcCopy, ...), one line each.
     std::vector<std::string> skipped;
-    // The picture holds text, which this reader does not draw yet: the
-    // picture came out without it.
+    // Some of the picture's text had no installed font to be drawn with:
+    // the picture came out without it.
     bool textLeftOut = false;
 };
 

@@ -136,27 +136,36 @@ TEST(Comments, LineWidthLeavesThePenAsItIs) {
 }
 
 TEST(Comments, TextMarkedAsPostScriptIsNoText) {
-    const std::string code = Point(2, 2) + "\x0C" + "0 0 moveto s";
-    auto read = [&](bool markedAsCode) {
-        PictWriter w(PictWriter::V2, {0, 0, 4, 4});
+    const std::string code = Point(4, 20) + "\x0C" + "0 0 moveto s";
+    const test::PictRect frame{0, 0, 24, 80};
+    auto read = [&](bool markedAsCode, bool text = true) {
+        PictWriter w(PictWriter::V2, frame);
         w.op(kPaintRect, test::RectData({0, 0, 2, 2})).op(kShortComment, Short(190));
         if (markedAsCode)
             w.op(kShortComment, Short(194));
-        w.op(kLongText, code).op(kShortComment, Short(191));
+        if (text)
+            w.op(kLongText, code);
+        w.op(kShortComment, Short(191));
         return Read(w.finish());
     };
+    const auto bare = read(false, false);
+    ASSERT_TRUE(bare.picture) << bare.failure.reason;
     auto marked = read(true);
     ASSERT_TRUE(marked.picture) << marked.failure.reason;
-    EXPECT_FALSE(marked.textLeftOut);
+    EXPECT_EQ(marked.picture->rgb, bare.picture->rgb);
     EXPECT_EQ(std::count(marked.skipped.begin(), marked.skipped.end(), "text not drawn"), 0);
     // Without the mark the same opcode is text, and after PostScriptEnd
     // text is text again.
-    EXPECT_TRUE(read(false).textLeftOut);
-    PictWriter w(PictWriter::V2, {0, 0, 4, 4});
+    auto unmarked = read(false);
+    ASSERT_TRUE(unmarked.picture) << unmarked.failure.reason;
+    EXPECT_NE(unmarked.picture->rgb, bare.picture->rgb);
+    PictWriter w(PictWriter::V2, frame);
     w.op(kPaintRect, test::RectData({0, 0, 2, 2}));
     w.op(kShortComment, Short(190)).op(kShortComment, Short(194)).op(kShortComment, Short(191));
     w.op(kLongText, code);
-    EXPECT_TRUE(Read(w.finish()).textLeftOut);
+    auto after = Read(w.finish());
+    ASSERT_TRUE(after.picture) << after.failure.reason;
+    EXPECT_NE(after.picture->rgb, bare.picture->rgb);
 }
 
 TEST(Comments, CommentDataCutShortIsDamage) {

@@ -404,14 +404,19 @@ TEST(Drawing, PixelPatternsDrawTheirOwnColours) {
 
 // ---- text, limits ----------------------------------------------------------
 
-TEST(Drawing, TextIsLeftOutAndNotedWhileTheRestIsDrawn) {
-    PictWriter w(PictWriter::V2, {0, 0, 4, 4});
-    w.op(kPaintRect, test::RectData({0, 0, 2, 2})).op(0x28, Point(1, 3) + "\x02Hi");
+TEST(Drawing, TextIsDrawnWithTheShapesAndNotNoted) {
+    PictWriter w(PictWriter::V2, {0, 0, 20, 40});
+    w.op(kPaintRect, test::RectData({0, 0, 2, 2})).op(0x28, Point(4, 15) + "\x02Hi");
     PictResult res = Read(w.finish());
     ASSERT_TRUE(res.picture) << res.failure.reason;
     EXPECT_EQ(At(*res.picture, 1, 1), kBlack);
-    EXPECT_NE(std::find(res.skipped.begin(), res.skipped.end(), "text not drawn"),
-              res.skipped.end());
+    int dark = 0;
+    for (int y = 2; y < 16; ++y)
+        for (int x = 3; x < 30; ++x)
+            dark += At(*res.picture, x, y).r < 128;
+    EXPECT_GT(dark, 10);
+    EXPECT_FALSE(res.textLeftOut);
+    EXPECT_TRUE(res.skipped.empty()) << res.skipped.front();
 }
 
 TEST(Drawing, HostileShapesStayWithinTheBudget) {

@@ -535,11 +535,12 @@ TEST(PictReader, FailuresSayWhatIsWrong) {
              .op(0x0071, test::Word(6) + test::Word(0) + test::Word(0))
              .finish(),
          PictFailureKind::Damaged, ""},
-        {"text",
+        {"text run cut short",
          PictWriter(PictWriter::V2, {0, 0, 4, 4})
-             .op(0x0028, test::Word(5) + test::Word(5) + "\x02Hi")
+             .raster(strip)
+             .op(0x0028, test::Word(5) + test::Word(5) + "\x0aHi")
              .finish(),
-         PictFailureKind::NeedsFeature, "text"},
+         PictFailureKind::Damaged, ""},
         {"quicktime record cut short",
          PictWriter(PictWriter::V2, {0, 0, 4, 4})
              .op(0x8200, test::Long(6) + "jpeg..")

@@ -2,6 +2,7 @@
 // released when it ends.
 #pragma once
 
+#include "platform/font_family.h"
 #include "settings/settings.h"
 
 #include <pango/pangocairo.h>
@@ -17,15 +18,6 @@ inline constexpr uint8_t kFontItalic = 2;
 // Font Effect values.
 inline constexpr uint8_t kFontUnderline = 1;
 inline constexpr uint8_t kFontStrikethrough = 2;
-
-// The family fontconfig would draw `requested` with, in the given style,
-// when that family is the one asked for (compared without case), one
-// fontconfig is configured to put in its place as a same-metric stand-in
-// (Arial drawn with Liberation Sans), or a stand-in its configuration names
-// for a family it classifies (Tahoma and Verdana, classified sans-serif,
-// drawn with DejaVu Sans). Empty when fontconfig knows nothing about the
-// name and would only fall back to its default family.
-std::optional<std::string> ResolveFontFamily(const std::string& requested, bool bold, bool italic);
 
 class WatermarkFont {
   public:
