@@ -1,6 +1,6 @@
 #include "inputs/list_file.h"
 
-#include "settings/utf8.h"
+#include "platform/utf8.h"
 
 namespace dravik {
 

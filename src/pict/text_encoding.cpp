@@ -2,6 +2,8 @@
 // 0x20-0xFF (Symbol, Dingbats); 0 marks a code the set leaves undefined.
 #include "pict/text_encoding.h"
 
+#include "platform/utf8.h"
+
 namespace dravik::pict {
 namespace {
 
@@ -147,24 +149,6 @@ constexpr char32_t DingbatAt(int code) {
     return 0;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 } // namespace
 
 char32_t MacToUnicode(uint8_t byte, MacEncoding encoding) {
@@ -191,7 +175,7 @@ std::string MacToUtf8(std::span<const uint8_t> bytes, MacEncoding encoding) {
     for (uint8_t b : bytes) {
         const char32_t c = MacToUnicode(b, encoding);
         if (c != 0)
-            AppendUtf8(out, c);
+            AppendUtf8(out, static_cast<uint32_t>(c));
     }
     return out;
 }

@@ -1,7 +1,7 @@
 #include "settings/ini_file.h"
 
 #include "settings/number_text.h"
-#include "settings/utf8.h"
+#include "platform/utf8.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "settings/utf8.h"
+#include "platform/utf8.h"
 
 namespace dravik {
 
