@@ -1,5 +1,5 @@
 // dravik-bench-engine INPUT_DIR OUTPUT_DIR [--overlays TEXT|IMAGE|BOTH]
-//                     [--watermark-image PNG]
+//                     [--watermark-image PNG] [--stages] [--pipeline DEPTH]
 // Converts every PICT of a folder with the engine, one file after the other,
 // as a command-line run with default settings does. Prints the wall time in
 // seconds, the files converted and found, and the peak resident memory (KB)
@@ -15,7 +15,17 @@
 // the frame step and in the watermark step. Those come from inside the
 // process and are not disturbed by the helper processes' start-up, which
 // makes the batch-to-batch difference noisy.
+//
+// --stages prints, after that, one more line: where a file's time goes, in
+// seconds for the whole batch: reading (our reader or a helper), the rest of
+// the conversion (image steps, overlays, naming, JPEG encoding and writing),
+// and within that rest, the JPEG encoding alone, measured by encoding each
+// picture once more to memory (not counted in the batch's time).
+//
+// --pipeline DEPTH converts through the batch's conversion worker instead,
+// reading DEPTH pictures ahead on as many threads (0: each in its turn).
 
+#include "batch/conversion_worker.h"
 #include "engine/convert_file.h"
 #include "engine/overlays/overlays.h"
 #include "engine/overlays/watermark_font.h"
@@ -26,6 +36,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <memory>
@@ -110,10 +121,21 @@ class TimedOverlays : public OverlaySteps {
     OverlaySteps* second_;
 };
 
+// Encodes a 24-bit copy of the picture as the batch's JPEG to memory.
+double EncodeSeconds(const Bitmap& bitmap, int flags) {
+    Bitmap copy(FreeImage_ConvertTo24Bits(bitmap.get()));
+    auto start = Clock::now();
+    FIMEMORY* memory = FreeImage_OpenMemory();
+    FreeImage_SaveToMemory(FIF_JPEG, copy.get(), memory, flags);
+    double seconds = SecondsSince(start);
+    FreeImage_CloseMemory(memory);
+    return seconds;
+}
+
 int Usage(const char* program) {
     std::fprintf(stderr,
                  "usage: %s INPUT_DIR OUTPUT_DIR [--overlays TEXT|IMAGE|BOTH] "
-                 "[--watermark-image PNG]\n",
+                 "[--watermark-image PNG] [--stages] [--pipeline DEPTH]\n",
                  program);
     return 2;
 }
@@ -125,6 +147,8 @@ int main(int argc, char** argv) {
         return Usage(argv[0]);
     OverlayMode mode = OverlayMode::None;
     std::string watermarkImage;
+    bool stages = false;
+    int pipelineDepth = -1;
     for (int i = 3; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--overlays" && i + 1 < argc) {
@@ -132,6 +156,10 @@ int main(int argc, char** argv) {
             if (!parsed)
                 return Usage(argv[0]);
             mode = *parsed;
+        } else if (arg == "--pipeline" && i + 1 < argc) {
+            pipelineDepth = std::atoi(argv[++i]);
+        } else if (arg == "--stages") {
+            stages = true;
         } else if (arg == "--watermark-image" && i + 1 < argc) {
             watermarkImage = argv[++i];
         } else {
@@ -207,15 +235,45 @@ int main(int argc, char** argv) {
     }
 
     int converted = 0;
+    if (pipelineDepth >= 0) {
+        // The batch's own worker, reading ahead as deep as asked (0: each
+        // picture in its turn).
+        InputList inputs;
+        for (const std::string& file : files)
+            inputs.add(file, "");
+        ProgressState progress;
+        ConversionJob job{settings, state, inputs, run, progress, nullptr, {}};
+        job.readAhead = static_cast<unsigned>(pipelineDepth);
+        ConversionWorker(job);
+        converted = static_cast<int>(progress.snapshot().count);
+    }
+    double readSeconds = 0;
+    double restSeconds = 0;
+    double encodeSeconds = 0;
+    double extraSeconds = 0;
     for (const std::string& file : files) {
+        if (pipelineDepth >= 0)
+            break;
         state.currentInput = file;
-        if (ConvertFile(settings, state, run)) {
+        auto fileStart = Clock::now();
+        PictureRead read = ReadPicture(file, run);
+        readSeconds += SecondsSince(fileStart);
+        auto restStart = Clock::now();
+        if (stages && read.bitmap) {
+            encodeSeconds += EncodeSeconds(read.bitmap, state.saveFlags);
+            // The extra encoding is no part of the batch.
+            extraSeconds += SecondsSince(restStart);
+            restStart = Clock::now();
+        }
+        bool ok = ConvertPicture(std::move(read), settings, state, run);
+        restSeconds += SecondsSince(restStart);
+        if (ok) {
             ++converted;
             state.randomNumber = NewRandomNumber();
             ++state.fileCounter;
         }
     }
-    double seconds = SecondsSince(start);
+    double seconds = SecondsSince(start) - extraSeconds;
     // The program's own peak and that of its largest helper process.
     rusage self{};
     rusage children{};
@@ -224,8 +282,10 @@ int main(int argc, char** argv) {
     std::printf("%.3f %d %zu %ld %ld", seconds, converted, files.size(), self.ru_maxrss,
                 children.ru_maxrss);
     if (timed)
-        std::printf(" %.4f %.4f %.4f", setupSeconds, timed->frameSeconds,
-                    timed->watermarkSeconds);
+        std::printf(" %.4f %.4f %.4f", setupSeconds, timed->frameSeconds, timed->watermarkSeconds);
     std::printf("\n");
+    if (stages)
+        std::printf("read %.3f s, rest %.3f s, of which JPEG encoding about %.3f s\n", readSeconds,
+                    restSeconds, encodeSeconds);
     return converted == static_cast<int>(files.size()) ? 0 : 1;
 }

@@ -17,12 +17,18 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <malloc.h>
 #include <string>
 #include <vector>
 
 using namespace dravik;
 
 int main(int argc, char** argv) {
+    // A batch reads pictures on several threads, each into buffers of
+    // megabytes. Left to itself, the allocator soon serves such buffers from
+    // per-thread heaps that keep the freed memory; mapped directly, they go
+    // back to the system when freed and the batch's memory stays bounded.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     std::vector<std::string> params(argv + (argc > 0 ? 1 : 0), argv + argc);
     const std::string title = MakeTitleText(kProgramTitle, kProgramVersion);
 

@@ -8,8 +8,11 @@
 #include "texts/language_table.h"
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace dravik {
 
@@ -17,9 +20,13 @@ namespace {
 
 constexpr int64_t kShortestDurationMs = 1000;
 
-bool ConvertOne(ConversionJob& job) {
+// Reads the picture in its turn, or takes it from the readers ahead, and
+// converts it.
+bool ConvertOne(ConversionJob& job, ReadAhead* ahead, size_t index) {
     try {
-        return ConvertFile(job.settings, job.state, job.run);
+        PictureRead read =
+            ahead != nullptr ? ahead->take(index) : ReadPicture(job.state.currentInput, job.run);
+        return ConvertPicture(std::move(read), job.settings, job.state, job.run);
     } catch (const std::exception&) {
         // Running out of memory on one picture must not end the batch.
         job.run.failureReason = GetText("Console", "Out of memory");
@@ -47,7 +54,12 @@ void ConversionWorker(ConversionJob& job) {
     // Outputs written by this batch and the input each came from: a later
     // file that lands on one of them is worth a word.
     std::unordered_map<std::string, std::string> written;
-    for (const InputEntry& entry : job.inputs.entries()) {
+    const std::vector<InputEntry>& entries = job.inputs.entries();
+    std::optional<ReadAhead> ahead;
+    if (job.readAhead > 0 && entries.size() > 1)
+        ahead.emplace(entries, job.run, job.readAhead);
+    for (size_t index = 0; index < entries.size(); ++index) {
+        const InputEntry& entry = entries[index];
         job.progress.passGate();
         if (Stopping(job))
             break;
@@ -62,7 +74,7 @@ void ConversionWorker(ConversionJob& job) {
             report->printLine("File Format: " + DetectFileType(entry.path));
         }
         auto start = std::chrono::steady_clock::now();
-        if (ConvertOne(job)) {
+        if (ConvertOne(job, ahead ? &*ahead : nullptr, index)) {
             if (report != nullptr)
                 report->printLine("[OK] Saving As: " + state.currentOutput);
             ++converted;
@@ -96,6 +108,8 @@ void ConversionWorker(ConversionJob& job) {
                    reason.empty() ? GetText("Console", "Conversion failed") : reason);
         }
     }
+    // The readers and their helpers are gone before the run reports its end.
+    ahead.reset();
     job.progress.begin(n, state.currentInput, lastDuration);
     job.progress.setCount(converted);
 }

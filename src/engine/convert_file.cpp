@@ -128,7 +128,8 @@ std::string ReasonFor(const pict::PictFailure& failure) {
 
 // The converter, then FreeImage's reader in its own process. `timedOut` is
 // set when either was stopped for taking too long.
-Bitmap LoadThroughHelpers(const std::string& inputPath, ConversionRun& run, bool& timedOut) {
+Bitmap LoadThroughHelpers(const std::string& inputPath, ConversionRun& run, bool& timedOut,
+                          const std::atomic<bool>* cancel) {
     PrivateTempFolder& temp = run.tempFolder();
     if (!temp.ok())
         return {};
@@ -147,7 +148,7 @@ Bitmap LoadThroughHelpers(const std::string& inputPath, ConversionRun& run, bool
         // mark and rows agree on every version.
         ProcessResult r = RunProcess({run.converterPath(), "-quiet", "pict:" + input, "-colorspace",
                                       "sRGB", "-orient", "TopLeft", copy},
-                                     run.helperTimeoutSeconds);
+                                     run.helperTimeoutSeconds, cancel);
         timedOut = r.timedOut;
         // A converter cut short leaves half a Targa, which would load as a
         // picture with its lower part missing. Warnings give a non-zero
@@ -158,7 +159,8 @@ Bitmap LoadThroughHelpers(const std::string& inputPath, ConversionRun& run, bool
     }
     if (!bitmap && !run.decoderPath().empty() && CaughtStopSignal() == 0) {
         const std::string raw = temp.uniquePath(".raw");
-        ProcessResult r = RunProcess({run.decoderPath(), input, raw}, run.helperTimeoutSeconds);
+        ProcessResult r =
+            RunProcess({run.decoderPath(), input, raw}, run.helperTimeoutSeconds, cancel);
         timedOut = timedOut || r.timedOut;
         if (r.exited && r.exitCode == 0)
             bitmap = ReadRawBitmap(raw);
@@ -190,11 +192,13 @@ ConversionRun::ConversionRun(std::string converterPath, std::string decoderPath)
     outputMode = DefaultFileMode();
 }
 
-Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
+PictureRead ReadPicture(const std::string& inputPath, ConversionRun& run,
+                        const std::atomic<bool>* cancel) {
+    PictureRead read;
     bool timedOut = false;
-    Bitmap bitmap;
+    Bitmap& bitmap = read.bitmap;
     if (!run.ownReader) {
-        bitmap = LoadThroughHelpers(inputPath, run, timedOut);
+        bitmap = LoadThroughHelpers(inputPath, run, timedOut, cancel);
     } else {
         bool tooLarge = false;
         const std::string bytes = ReadPictFile(inputPath, tooLarge);
@@ -207,9 +211,9 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
             if (result.picture) {
                 bitmap = BitmapFromPicture(*result.picture);
                 if (bitmap && result.textLeftOut)
-                    run.partialNote = GetText("Console", "Text not drawn");
+                    read.partialNote = GetText("Console", "Text not drawn");
                 if (bitmap)
-                    return bitmap;
+                    return read;
                 failure.kind = pict::PictFailureKind::TooLarge; // no memory for the hand-over
                 failure.width = result.picture->width;
                 failure.height = result.picture->height;
@@ -225,30 +229,34 @@ Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run) {
         // images: they would draw the notice that stands in for one.
         if (!failure.noHandOver && (failure.kind == K::NotPict || failure.kind == K::Damaged ||
                                     failure.kind == K::NeedsFeature)) {
-            bitmap = LoadThroughHelpers(inputPath, run, timedOut);
+            bitmap = LoadThroughHelpers(inputPath, run, timedOut, cancel);
             if (bitmap && failure.kind != K::NotPict && IsBlankBitmap(bitmap))
                 bitmap.reset();
         }
         if (bitmap)
-            return bitmap;
+            return read;
         // What our reader found in a PICT says more than a helper's
         // silence; of a file that is no PICT, nothing more is known.
-        if (run.failureReason.empty() && failure.kind != K::NotPict)
-            run.failureReason = ReasonFor(failure);
+        if (failure.kind != K::NotPict)
+            read.failureReason = ReasonFor(failure);
     }
-    // A reader that knows better has said so already.
-    if (!bitmap && run.failureReason.empty()) {
-        run.failureReason = timedOut ? FillArgs(Reason("Reader timed out"),
-                                                std::to_string(run.helperTimeoutSeconds))
-                                     : Reason("Unreadable picture");
+    if (!bitmap && read.failureReason.empty()) {
+        read.failureReason = timedOut ? FillArgs(Reason("Reader timed out"),
+                                                 std::to_string(run.helperTimeoutSeconds))
+                                      : Reason("Unreadable picture");
     }
-    return bitmap;
+    return read;
 }
 
 bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run) {
-    run.failureReason.clear();
-    run.partialNote.clear();
-    Bitmap bitmap = LoadPicture(state.currentInput, run);
+    return ConvertPicture(ReadPicture(state.currentInput, run), settings, state, run);
+}
+
+bool ConvertPicture(PictureRead read, const Settings& settings, AppState& state,
+                    ConversionRun& run) {
+    run.failureReason = std::move(read.failureReason);
+    run.partialNote = std::move(read.partialNote);
+    Bitmap bitmap = std::move(read.bitmap);
     const int loadedWidth = static_cast<int>(bitmap.width());
     const int loadedHeight = static_cast<int>(bitmap.height());
     state.inputBitDepth = static_cast<int32_t>(bitmap.bpp());

@@ -10,6 +10,7 @@
 #include "settings/app_state.h"
 #include "settings/settings.h"
 
+#include <atomic>
 #include <string>
 
 namespace dravik {
@@ -58,17 +59,35 @@ class ConversionRun {
     PrivateTempFolder temp_;
 };
 
+// What reading one input gives: the picture, or why there is none; and for
+// a picture, what it leaves out ("text not drawn"), else empty.
+struct PictureRead {
+    Bitmap bitmap;
+    std::string failureReason;
+    std::string partialNote;
+};
+
 // Loads state.currentInput, runs every image step, names and saves the
 // output (state.currentOutput). True when the output was written. Never
 // leaves an intermediate file or a partial output behind; an existing
-// output is replaced only by a complete new one.
+// output is replaced only by a complete new one. The same as ConvertPicture
+// of ReadPicture.
 bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run);
 
-// Loads a picture the way ConvertFile does: through our own PICT reader,
-// else the converter, else the isolated PICT decoder. Null when none yields
-// a picture; run.failureReason then says why, unless an earlier reader has
-// said so already. No helper is started once a stop signal has been caught.
-Bitmap LoadPicture(const std::string& inputPath, ConversionRun& run);
+// Reads a picture the way ConvertFile does: through our own PICT reader,
+// else the converter, else the isolated PICT decoder. Without a bitmap the
+// reason says why. No helper is started once a stop signal has been caught.
+// Of `run` it only reads the helpers and names files in its temp folder, so
+// several threads may read pictures for one run at once. A set `cancel`
+// ends a running helper at once: nobody wants the picture any more.
+PictureRead ReadPicture(const std::string& inputPath, ConversionRun& run,
+                        const std::atomic<bool>* cancel = nullptr);
+
+// The rest of ConvertFile for a picture read before: the image steps in
+// their order, the output name and the save. run.failureReason and
+// run.partialNote tell about this file afterwards.
+bool ConvertPicture(PictureRead read, const Settings& settings, AppState& state,
+                    ConversionRun& run);
 
 // The mask for new files, read once per process.
 unsigned DefaultFileMode();

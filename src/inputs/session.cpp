@@ -4,9 +4,21 @@
 
 namespace dravik {
 
-int32_t NewRandomNumber() {
+namespace {
+
+std::mt19937& Generator() {
     static thread_local std::mt19937 generator{std::random_device{}()};
-    return std::uniform_int_distribution<int32_t>(1, 99999)(generator);
+    return generator;
+}
+
+} // namespace
+
+int32_t NewRandomNumber() {
+    return std::uniform_int_distribution<int32_t>(1, 99999)(Generator());
+}
+
+void SeedRandomNumbers(uint32_t seed) {
+    Generator().seed(seed);
 }
 
 void NewSession(Session& session, AppState& state) {

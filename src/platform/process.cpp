@@ -2,6 +2,7 @@
 
 #include "platform/stop_signals.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -142,11 +143,13 @@ std::string FindProgram(const std::string& name, const std::string& programFolde
     return {};
 }
 
-ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSeconds) {
+ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSeconds,
+                         const std::atomic<bool>* cancel) {
     ProcessResult result;
     if (argv.empty())
         return result;
-    if (CaughtStopSignal() != 0) {
+    auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
+    if (CaughtStopSignal() != 0 || cancelled()) {
         // The run is ending: no new helper.
         result.stopped = true;
         return result;
@@ -180,18 +183,20 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSecond
             break;
         if (w < 0 && errno != EINTR)
             break;
-        if (CaughtStopSignal() != 0) {
+        if (CaughtStopSignal() != 0 || cancelled()) {
             result.stopped = true;
             break;
         }
         long left = limit - MillisecondsSince(start);
+        // Nothing wakes us when the flag is set; look at it often.
+        const long wait = cancel != nullptr ? std::min(left, 50L) : std::min(left, 1000L);
         if (left <= 0) {
             result.timedOut = true;
             break;
         }
         if (pidfd >= 0) {
             pollfd p[2] = {{pidfd, POLLIN, 0}, {stopFd, POLLIN, 0}};
-            ::poll(p, stopFd >= 0 ? 2 : 1, static_cast<int>(left > 1000 ? 1000 : left));
+            ::poll(p, stopFd >= 0 ? 2 : 1, static_cast<int>(wait));
         } else {
             ::usleep(5000);
         }

@@ -2,6 +2,7 @@
 // for it with a time limit.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@ struct ProcessResult {
     int signal = 0;        // the signal that ended it, if any
     bool timedOut = false; // ended by us at the time limit
     bool stopped = false;  // ended (or never started) because a stop signal came
+                           // or the caller's cancel flag was set
 };
 
 // Runs argv[0] (a path, not looked up) with the arguments as given, stdin
@@ -22,7 +24,10 @@ struct ProcessResult {
 // (see stop_signals.h), the whole group is killed, so a helper that forked
 // cannot linger. The helper also dies when the calling thread ends, however
 // it ends (SIGKILL included), so a killed batch leaves no orphan writing on.
-ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSeconds);
+// A set `cancel` flag ends it as a stop signal would, within 50 ms: work
+// done ahead that nobody will wait for.
+ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSeconds,
+                         const std::atomic<bool>* cancel = nullptr);
 
 // True when path names an executable regular file.
 bool IsExecutableFile(const std::string& path);

@@ -3,6 +3,7 @@
 // with its content when the owner ends.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -24,14 +25,15 @@ class PrivateTempFolder {
     // gave.
     const std::string& failedFolder() const { return failedFolder_; }
     int error() const { return error_; }
-    // A new file name inside the folder, never handed out before.
+    // A new file name inside the folder, never handed out before, also
+    // when several threads ask at once.
     std::string uniquePath(const std::string& suffix);
 
   private:
     std::string path_;
     std::string failedFolder_;
     int error_ = 0;
-    unsigned long counter_ = 0;
+    std::atomic<unsigned long> counter_{0};
 };
 
 // Where private temp folders are tried: $TMPDIR (when set), then /tmp.
