@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <dirent.h>
 #include <fstream>
 #include <functional>
 #include <sys/stat.h>
@@ -37,20 +36,6 @@ class Lines : public Console {
     std::vector<std::string> lines;
     std::function<void(const std::string&)> onLine;
 };
-
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* d = opendir(folder.c_str())) {
-        while (dirent* e = readdir(d)) {
-            std::string name = e->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::vector<std::string> Numbers(const std::string& file) {
     std::vector<std::string> lines;
@@ -128,7 +113,7 @@ class ConversionWorkerTest : public testing::Test {
             outcome.lines.push_back(plain(line));
         for (std::string& line : outcome.notices)
             line = plain(line);
-        for (const std::string& name : Listing(out))
+        for (const std::string& name : test::NamesIn(out))
             outcome.outputs.push_back(name + " " + test::ReadFileText(out + name));
         outcome.count = progress.snapshot().count;
         return outcome;
@@ -210,7 +195,7 @@ TEST_F(ConversionWorkerTest, StopAfterFifthFileLeavesFiveOutputsAndNoTrace) {
     EXPECT_EQ(outcome.outputs.size(), 5u);
     EXPECT_EQ(outcome.lines.back().rfind("[OK] Saving As: OUT/00005_", 0), 0u)
         << outcome.lines.back();
-    EXPECT_TRUE(Listing(temp).empty()) << "a helper's copy was left behind";
+    EXPECT_TRUE(test::NamesIn(temp).empty()) << "a helper's copy was left behind";
     EXPECT_LT(seconds.count(), 10) << "the run waited for a helper nobody needed";
 }
 

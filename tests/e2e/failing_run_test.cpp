@@ -12,7 +12,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <dirent.h>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -25,6 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using test::NamesIn;
 using test::ProgramEnv;
 using test::ProgramResult;
 using test::ReadFileText;
@@ -42,21 +42,6 @@ Lines Starting(const Lines& lines, const std::string& prefix) {
             kept.push_back(line);
     }
     return kept;
-}
-
-// Every name in the folder, hidden ones included, sorted.
-Lines NamesIn(const std::string& folder) {
-    Lines names;
-    if (DIR* d = opendir(folder.c_str())) {
-        while (dirent* e = readdir(d)) {
-            std::string name = e->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 bool IsWholeJpeg(const std::string& path) {

@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,19 +22,6 @@ using test::TempDir;
 
 std::string Decoder() {
     return ProgramFolder() + "dravik-pict-decoder";
-}
-
-size_t EntriesIn(const std::string& folder) {
-    size_t n = 0;
-    if (DIR* d = opendir(folder.c_str())) {
-        while (dirent* e = readdir(d)) {
-            std::string name = e->d_name;
-            if (name != "." && name != "..")
-                ++n;
-        }
-        closedir(d);
-    }
-    return n;
 }
 
 // Left half red, right half blue: a flip or a lost pixel shows.
@@ -119,7 +105,7 @@ TEST_F(ConvertFileTest, DecoderPathWritesTheJpeg) {
     EXPECT_LT(left.rgbBlue, 60);
     EXPECT_GT(right.rgbBlue, 200);
     EXPECT_LT(right.rgbRed, 60);
-    EXPECT_EQ(EntriesIn(run.tempFolder().path()), 0u);
+    EXPECT_EQ(test::NamesIn(run.tempFolder().path()).size(), 0u);
 
     ASSERT_TRUE(convert(run, dir.write("quad.pic", QuadrantPict(32, 24))));
     ExpectQuadrants(state.currentOutput, 32, 24);
@@ -136,7 +122,7 @@ TEST_F(ConvertFileTest, ConverterPathIsPreferredAndLeavesNothingBehind) {
     ASSERT_TRUE(convert(run, in));
     EXPECT_EQ(state.inputBitDepth, 24); // the converter's sRGB Targa
     ExpectQuadrants(state.currentOutput, 32, 24);
-    EXPECT_EQ(EntriesIn(run.tempFolder().path()), 0u);
+    EXPECT_EQ(test::NamesIn(run.tempFolder().path()).size(), 0u);
 }
 
 TEST_F(ConvertFileTest, ResizeAndFlipReachTheOutput) {
@@ -176,7 +162,7 @@ TEST_F(ConvertFileTest, DamagedAndHostileInputsFailCleanly) {
     };
     for (ConversionRun* run : {&decoderOnly, &withConverter}) {
         for (const std::string& in : inputs) {
-            const size_t before = EntriesIn(state.outputFolder);
+            const size_t before = test::NamesIn(state.outputFolder).size();
             bool ok = convert(*run, in);
             // A reader may salvage the rows of a cut file; the rest must fail.
             bool salvageable =
@@ -185,8 +171,8 @@ TEST_F(ConvertFileTest, DamagedAndHostileInputsFailCleanly) {
                 EXPECT_FALSE(ok) << in;
             }
             // A success adds its one output at most; a failure adds nothing.
-            EXPECT_LE(EntriesIn(state.outputFolder), before + (ok ? 1 : 0)) << in;
-            EXPECT_EQ(EntriesIn(run->tempFolder().path()), 0u) << in;
+            EXPECT_LE(test::NamesIn(state.outputFolder).size(), before + (ok ? 1 : 0)) << in;
+            EXPECT_EQ(test::NamesIn(run->tempFolder().path()).size(), 0u) << in;
         }
     }
 }
@@ -201,7 +187,7 @@ TEST_F(ConvertFileTest, OutputProblemsFailWithoutPartialFiles) {
     EXPECT_FALSE(convert(run, in));
     settings.advanced.filenameMask = "sub/%filename%.%ext%"; // a folder that does not exist
     EXPECT_FALSE(convert(run, in));
-    EXPECT_EQ(EntriesIn(state.outputFolder), 0u);
+    EXPECT_EQ(test::NamesIn(state.outputFolder).size(), 0u);
 }
 
 TEST_F(ConvertFileTest, ExistingOutputIsReplacedOnlyByACompleteOne) {
@@ -269,7 +255,7 @@ TEST_F(ConvertFileTest, OwnReaderReadsFirstWithoutAnyHelper) {
     EXPECT_EQ(state.inputBitDepth, 24);
     ExpectQuadrants(state.currentOutput, 32, 24);
     EXPECT_TRUE(run.failureReason.empty());
-    EXPECT_EQ(EntriesIn(run.tempFolder().path()), 0u);
+    EXPECT_EQ(test::NamesIn(run.tempFolder().path()).size(), 0u);
 
     // Grey pictures are handed over as 8-bit grey, as the converter's are.
     ASSERT_TRUE(convert(run, dir.write("grey.pict", test::MakePict(16, 8, [](int x, int) {
@@ -338,7 +324,7 @@ TEST_F(ConvertFileTest, FailuresCarryTheReadersReason) {
     }
     EXPECT_FALSE(convert(run, dir.file("missing.pict")));
     EXPECT_EQ(run.failureReason, "not a picture this program can read");
-    EXPECT_EQ(EntriesIn(state.outputFolder), 0u);
+    EXPECT_EQ(test::NamesIn(state.outputFolder).size(), 0u);
 }
 
 TEST_F(ConvertFileTest, ABlankPictureFromAHelperIsNoConversion) {

@@ -1,5 +1,6 @@
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -39,6 +40,16 @@ std::string ReadFileText(const std::string& path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator(folder, ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+        names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace dravik::test

@@ -2,11 +2,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace dravik::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -18,10 +19,14 @@ public:
     // Writes bytes to a file below the folder and returns its path.
     std::string write(const std::string& name, const std::string& bytes) const;
 
-private:
+  private:
     std::string path_;
 };
 
 std::string ReadFileText(const std::string& path);
+
+// Every name in a folder, hidden ones included, sorted; none for a folder
+// that cannot be read.
+std::vector<std::string> NamesIn(const std::string& folder);
 
 } // namespace dravik::test
