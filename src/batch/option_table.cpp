@@ -165,7 +165,9 @@ const OptionSpec kOptions[] = {
 
 } // namespace
 
-std::span<const OptionSpec> OptionTable() { return kOptions; }
+std::span<const OptionSpec> OptionTable() {
+    return kOptions;
+}
 
 const OptionSpec* FindOption(const char* upperName) {
     for (const OptionSpec& o : kOptions) {
