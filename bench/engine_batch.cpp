@@ -34,6 +34,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -92,7 +93,8 @@ void SetImageWatermark(Settings& settings, const std::string& image) {
 }
 
 // Hands the steps on to the batch's Overlays and adds up the time each
-// takes. `second`, when set, lays its watermark over the first one's.
+// takes, on every thread that calls them. `second`, when set, lays its
+// watermark over the first one's.
 class TimedOverlays : public OverlaySteps {
   public:
     TimedOverlays(OverlaySteps& first, OverlaySteps* second) : first_(first), second_(second) {}
@@ -104,17 +106,22 @@ class TimedOverlays : public OverlaySteps {
         return bitmap;
     }
 
-    Bitmap drawWatermark(Bitmap bitmap, int width, int height) override {
+    Bitmap drawWatermark(Bitmap bitmap, int width, int height, const AppState& state) override {
         const auto start = Clock::now();
-        bitmap = first_.drawWatermark(std::move(bitmap), width, height);
+        bitmap = first_.drawWatermark(std::move(bitmap), width, height, state);
         if (second_ != nullptr)
-            bitmap = second_->drawWatermark(std::move(bitmap), width, height);
+            bitmap = second_->drawWatermark(std::move(bitmap), width, height, state);
         watermarkSeconds += SecondsSince(start);
         return bitmap;
     }
 
-    double frameSeconds = 0;
-    double watermarkSeconds = 0;
+    bool watermarkFollowsEarlierFiles(const AppState& state) override {
+        return first_.watermarkFollowsEarlierFiles(state) ||
+               (second_ != nullptr && second_->watermarkFollowsEarlierFiles(state));
+    }
+
+    std::atomic<double> frameSeconds = 0;
+    std::atomic<double> watermarkSeconds = 0;
 
   private:
     OverlaySteps& first_;
@@ -226,9 +233,9 @@ int main(int argc, char** argv) {
                          watermarkImage.c_str());
             return 2;
         }
-        overlays = std::make_unique<Overlays>(settings, state, font ? &*font : nullptr);
+        overlays = std::make_unique<Overlays>(settings, font ? &*font : nullptr);
         if (mode == OverlayMode::Both)
-            imageOverlays = std::make_unique<Overlays>(imageSettings, state, nullptr);
+            imageOverlays = std::make_unique<Overlays>(imageSettings, nullptr);
         timed = std::make_unique<TimedOverlays>(*overlays, imageOverlays.get());
         run.overlays = timed.get();
         setupSeconds = SecondsSince(start);
@@ -256,7 +263,7 @@ int main(int argc, char** argv) {
             break;
         state.currentInput = file;
         auto fileStart = Clock::now();
-        PictureRead read = ReadPicture(file, run);
+        PictureInWork read = ReadPicture(file, run);
         readSeconds += SecondsSince(fileStart);
         auto restStart = Clock::now();
         if (stages && read.bitmap) {
@@ -282,7 +289,8 @@ int main(int argc, char** argv) {
     std::printf("%.3f %d %zu %ld %ld", seconds, converted, files.size(), self.ru_maxrss,
                 children.ru_maxrss);
     if (timed)
-        std::printf(" %.4f %.4f %.4f", setupSeconds, timed->frameSeconds, timed->watermarkSeconds);
+        std::printf(" %.4f %.4f %.4f", setupSeconds, timed->frameSeconds.load(),
+                    timed->watermarkSeconds.load());
     std::printf("\n");
     if (stages)
         std::printf("read %.3f s, rest %.3f s, of which JPEG encoding about %.3f s\n", readSeconds,

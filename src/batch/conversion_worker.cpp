@@ -20,13 +20,13 @@ namespace {
 
 constexpr int64_t kShortestDurationMs = 1000;
 
-// Reads the picture in its turn, or takes it from the readers ahead, and
-// converts it.
+// Reads the picture in its turn, or takes it from the readers ahead (most
+// often encoded already), and converts it.
 bool ConvertOne(ConversionJob& job, ReadAhead* ahead, size_t index) {
     try {
-        PictureRead read =
+        PictureInWork picture =
             ahead != nullptr ? ahead->take(index) : ReadPicture(job.state.currentInput, job.run);
-        return ConvertPicture(std::move(read), job.settings, job.state, job.run);
+        return ConvertPicture(std::move(picture), job.settings, job.state, job.run);
     } catch (const std::exception&) {
         // Running out of memory on one picture must not end the batch.
         job.run.failureReason = GetText("Console", "Out of memory");
@@ -56,8 +56,17 @@ void ConversionWorker(ConversionJob& job) {
     std::unordered_map<std::string, std::string> written;
     const std::vector<InputEntry>& entries = job.inputs.entries();
     std::optional<ReadAhead> ahead;
-    if (job.readAhead > 0 && entries.size() > 1)
-        ahead.emplace(entries, job.run, job.readAhead);
+    if (job.readAhead > 0 && entries.size() > 1) {
+        // The readers see the batch as it stands before the first file:
+        // what they do must not depend on the files before theirs.
+        ahead.emplace(entries, job.run, job.readAhead,
+                      [&job, &entries, batch = state](PictureInWork& picture, size_t i) {
+                          AppState file = batch;
+                          file.currentInput = entries[i].path;
+                          file.currentSubfolder = entries[i].subfolder;
+                          PreparePicture(picture, job.settings, file, job.run);
+                      });
+    }
     for (size_t index = 0; index < entries.size(); ++index) {
         const InputEntry& entry = entries[index];
         job.progress.passGate();

@@ -12,12 +12,14 @@ unsigned ReadAheadDepth() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-ReadAhead::ReadAhead(const std::vector<InputEntry>& entries, ConversionRun& run, unsigned depth)
-    : ReadAhead(entries, run, depth, depth) {}
+ReadAhead::ReadAhead(const std::vector<InputEntry>& entries, ConversionRun& run, unsigned depth,
+                     Prepare prepare)
+    : ReadAhead(entries, run, depth, depth, std::move(prepare)) {}
 
 ReadAhead::ReadAhead(const std::vector<InputEntry>& entries, ConversionRun& run, unsigned depth,
-                     unsigned readers)
-    : entries_(entries), run_(run), depth_(std::max(1u, depth)), slots_(depth_) {
+                     unsigned readers, Prepare prepare)
+    : entries_(entries), run_(run), depth_(std::max(1u, depth)), prepare_(std::move(prepare)),
+      slots_(depth_) {
     const size_t threads = std::min<size_t>(std::min<size_t>(readers, depth_), entries_.size());
     readers_.reserve(threads);
     for (size_t i = 0; i < threads; ++i)
@@ -36,11 +38,14 @@ ReadAhead::~ReadAhead() {
 
 // One picture, with a failure for a picture too large for memory: as on the
 // worker, it fails alone, at its turn.
-PictureRead ReadAhead::read(size_t index) {
+PictureInWork ReadAhead::read(size_t index) {
     try {
-        return ReadPicture(entries_[index].path, run_, &cancel_);
+        PictureInWork picture = ReadPicture(entries_[index].path, run_, &cancel_);
+        if (prepare_ && !cancel_)
+            prepare_(picture, index);
+        return picture;
     } catch (const std::exception&) {
-        PictureRead failed;
+        PictureInWork failed;
         failed.failureReason = GetText("Console", "Out of memory");
         return failed;
     }
@@ -58,7 +63,7 @@ void ReadAhead::readLoop() {
                 return;
             index = nextToRead_++;
         }
-        PictureRead picture = read(index);
+        PictureInWork picture = read(index);
         {
             std::lock_guard lock(mutex_);
             slots_[index % depth_] = std::move(picture);
@@ -67,7 +72,7 @@ void ReadAhead::readLoop() {
     }
 }
 
-PictureRead ReadAhead::take(size_t index) {
+PictureInWork ReadAhead::take(size_t index) {
     std::unique_lock lock(mutex_);
     if (nextToRead_ <= index) {
         // No reader has come this far (the readers are starved of cores):
@@ -76,16 +81,16 @@ PictureRead ReadAhead::take(size_t index) {
         // in reading, so no more helpers run than the depth allows.
         nextToRead_ = index + 1;
         lock.unlock();
-        PictureRead picture = read(index);
+        PictureInWork picture = read(index);
         lock.lock();
         taken_ = index + 1;
         lock.unlock();
         changed_.notify_all();
         return picture;
     }
-    std::optional<PictureRead>& slot = slots_[index % depth_];
+    std::optional<PictureInWork>& slot = slots_[index % depth_];
     changed_.wait(lock, [&slot] { return slot.has_value(); });
-    PictureRead picture = std::move(*slot);
+    PictureInWork picture = std::move(*slot);
     slot.reset();
     taken_ = index + 1;
     lock.unlock();

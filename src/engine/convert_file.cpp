@@ -42,51 +42,12 @@ bool NonEmptyFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
 }
 
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
 std::string Reason(const char* key) {
     return GetText("Console", key);
 }
 
 std::string CannotWrite(const std::string& path, const std::string& why) {
     return FillArgs(Reason("Cannot write"), path, why);
-}
-
-// Writes the bitmap to a fresh file beside the output and renames it over
-// the output only when FreeImage reports success, so a failed save never
-// leaves half a file nor destroys the previous output. Says why in `reason`
-// when it fails.
-bool SaveAtomically(const Bitmap& bitmap, const AppState& state, unsigned mode,
-                    std::string& reason) {
-    if (!bitmap || state.outputFif < 0) {
-        reason = Reason("Processing failed");
-        return false;
-    }
-    std::string pattern = FolderOf(state.currentOutput) + ".dravik-XXXXXX";
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        reason = CannotWrite(state.currentOutput, std::strerror(errno));
-        return false;
-    }
-    ::fchmod(fd, mode);
-    ::close(fd);
-    errno = 0;
-    bool ok = FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(state.outputFif), bitmap.get(),
-                             pattern.c_str(), state.saveFlags) != 0;
-    if (!ok) {
-        // A full disk shows in errno; an encoder that gives up does not.
-        reason = CannotWrite(state.currentOutput,
-                             errno != 0 ? std::strerror(errno) : Reason("Encoder refused"));
-    } else if (::rename(pattern.c_str(), state.currentOutput.c_str()) != 0) {
-        reason = CannotWrite(state.currentOutput, std::strerror(errno));
-        ok = false;
-    }
-    if (!ok)
-        ::unlink(pattern.c_str());
-    return ok;
 }
 
 // Pictures are a few megabytes at most; a file far beyond that is no
@@ -192,9 +153,9 @@ ConversionRun::ConversionRun(std::string converterPath, std::string decoderPath)
     outputMode = DefaultFileMode();
 }
 
-PictureRead ReadPicture(const std::string& inputPath, ConversionRun& run,
+PictureInWork ReadPicture(const std::string& inputPath, ConversionRun& run,
                         const std::atomic<bool>* cancel) {
-    PictureRead read;
+    PictureInWork read;
     bool timedOut = false;
     Bitmap& bitmap = read.bitmap;
     if (!run.ownReader) {
@@ -252,21 +213,14 @@ bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run) 
     return ConvertPicture(ReadPicture(state.currentInput, run), settings, state, run);
 }
 
-bool ConvertPicture(PictureRead read, const Settings& settings, AppState& state,
-                    ConversionRun& run) {
-    run.failureReason = std::move(read.failureReason);
-    run.partialNote = std::move(read.partialNote);
-    Bitmap bitmap = std::move(read.bitmap);
-    const int loadedWidth = static_cast<int>(bitmap.width());
-    const int loadedHeight = static_cast<int>(bitmap.height());
-    state.inputBitDepth = static_cast<int32_t>(bitmap.bpp());
-    if (loadedWidth == 0 || loadedHeight == 0) {
-        if (run.failureReason.empty())
-            run.failureReason = Reason("Unreadable picture");
-        return false;
-    }
+namespace {
 
-    bitmap = RotateBitmap(std::move(bitmap), loadedWidth, loadedHeight, settings);
+// Read to Framed: the steps that depend on the settings alone.
+void ApplyImageSteps(PictureInWork& picture, const Settings& settings, ConversionRun& run) {
+    Bitmap bitmap = std::move(picture.bitmap);
+    picture.inputBitDepth = static_cast<int32_t>(bitmap.bpp());
+    bitmap = RotateBitmap(std::move(bitmap), static_cast<int>(bitmap.width()),
+                          static_cast<int>(bitmap.height()), settings);
     bitmap = RescaleBitmap(std::move(bitmap), static_cast<int>(bitmap.width()),
                            static_cast<int>(bitmap.height()), settings);
     const int width = static_cast<int>(bitmap.width());
@@ -278,15 +232,84 @@ bool ConvertPicture(PictureRead read, const Settings& settings, AppState& state,
     bitmap = DitherBitmap(std::move(bitmap), settings);
     if (run.overlays != nullptr)
         bitmap = run.overlays->drawFrame(std::move(bitmap), width, height);
-    state.resultWidth = width;
-    state.resultHeight = height;
+    picture.bitmap = std::move(bitmap);
+    picture.resultWidth = width;
+    picture.resultHeight = height;
+    picture.stage = PictureStage::Framed;
+}
+
+// What the watermark text and the output name may show of a framed picture.
+void TakeFileValues(const PictureInWork& picture, AppState& state) {
+    state.inputBitDepth = picture.inputBitDepth;
+    state.resultWidth = picture.resultWidth;
+    state.resultHeight = picture.resultHeight;
     state.frameNumber = 1;
+}
+
+// Framed to Encoded, with the values of the file in `state`; sets
+// state.outputBitDepth as the depth step chooses it.
+void FinishPicture(PictureInWork& picture, AppState& state, ConversionRun& run) {
+    Bitmap bitmap = std::move(picture.bitmap);
     if (run.overlays != nullptr)
-        bitmap = run.overlays->drawWatermark(std::move(bitmap), width, height);
+        bitmap = run.overlays->drawWatermark(std::move(bitmap), picture.resultWidth,
+                                             picture.resultHeight, state);
     bitmap = ReduceBitDepth(std::move(bitmap), state);
+    picture.outputBitDepth = state.outputBitDepth;
+    picture.encoded = EncodeImage(bitmap, state.outputFif, state.saveFlags);
+    picture.encoderRefused = !picture.encoded && bitmap && state.outputFif >= 0;
+    picture.stage = PictureStage::Encoded;
+}
+
+} // namespace
+
+void PreparePicture(PictureInWork& picture, const Settings& settings, const AppState& state,
+                    ConversionRun& run) {
+    if (picture.stage == PictureStage::Read) {
+        // A picture that is not there is reported in its turn.
+        if (picture.bitmap.width() == 0 || picture.bitmap.height() == 0)
+            return;
+        ApplyImageSteps(picture, settings, run);
+    }
+    if (picture.stage != PictureStage::Framed)
+        return;
+    AppState values = state;
+    TakeFileValues(picture, values);
+    if (run.overlays != nullptr && run.overlays->watermarkFollowsEarlierFiles(values))
+        return;
+    FinishPicture(picture, values, run);
+}
+
+bool ConvertPicture(PictureInWork picture, const Settings& settings, AppState& state,
+                    ConversionRun& run) {
+    run.failureReason = std::move(picture.failureReason);
+    run.partialNote = std::move(picture.partialNote);
+    if (picture.stage == PictureStage::Read) {
+        state.inputBitDepth = static_cast<int32_t>(picture.bitmap.bpp());
+        if (picture.bitmap.width() == 0 || picture.bitmap.height() == 0) {
+            if (run.failureReason.empty())
+                run.failureReason = Reason("Unreadable picture");
+            return false;
+        }
+        ApplyImageSteps(picture, settings, run);
+    }
+    TakeFileValues(picture, state);
+    if (picture.stage == PictureStage::Framed)
+        FinishPicture(picture, state, run);
+    state.outputBitDepth = picture.outputBitDepth;
 
     state.currentOutput = MakeOutputPath(settings, state);
-    return SaveAtomically(bitmap, state, run.outputMode, run.failureReason);
+    if (!picture.encoded) {
+        run.failureReason = picture.encoderRefused
+                                ? CannotWrite(state.currentOutput, Reason("Encoder refused"))
+                                : Reason("Processing failed");
+        return false;
+    }
+    std::string why;
+    if (!WriteFileAtomically(state.currentOutput, picture.encoded, run.outputMode, why)) {
+        run.failureReason = CannotWrite(state.currentOutput, why);
+        return false;
+    }
+    return true;
 }
 
 } // namespace dravik

@@ -6,23 +6,31 @@
 #pragma once
 
 #include "engine/bitmap.h"
+#include "engine/encoding.h"
 #include "platform/temp_folder.h"
 #include "settings/app_state.h"
 #include "settings/settings.h"
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 namespace dravik {
 
 // The frame and watermark steps. The engine calls them in their place in
 // the chain; a batch installs the real drawing, tests and plain runs may
-// leave them out.
+// leave them out. Pictures are prepared on several threads at once, so the
+// steps must allow calls from several threads at once.
 class OverlaySteps {
   public:
     virtual ~OverlaySteps() = default;
     virtual Bitmap drawFrame(Bitmap bitmap, int width, int height) = 0;
-    virtual Bitmap drawWatermark(Bitmap bitmap, int width, int height) = 0;
+    // `state` holds the values of the file in work for the watermark text.
+    virtual Bitmap drawWatermark(Bitmap bitmap, int width, int height, const AppState& state) = 0;
+    // True when the watermark of the file in `state` depends on the files
+    // converted before it: its text counts them or shows the random number
+    // drawn after each. Such a watermark can only be drawn in its turn.
+    virtual bool watermarkFollowsEarlierFiles(const AppState& state) = 0;
 };
 
 // What stays the same for every file of a batch: where the intermediate
@@ -59,12 +67,32 @@ class ConversionRun {
     PrivateTempFolder temp_;
 };
 
-// What reading one input gives: the picture, or why there is none; and for
-// a picture, what it leaves out ("text not drawn"), else empty.
-struct PictureRead {
-    Bitmap bitmap;
+// How far a picture has come on its way to its output file.
+enum class PictureStage {
+    Read,    // as loaded (or not loaded: see failureReason)
+    Framed,  // the image steps and the frame are done
+    Encoded, // the watermark is drawn and the output file's bytes are made
+};
+
+// One input's picture between reading and writing. Every stage but the
+// last may be done ahead, on any thread; naming and writing are done in
+// list order.
+struct PictureInWork {
+    Bitmap bitmap; // empty once encoded
+    // Why there is no picture, else empty.
     std::string failureReason;
+    // What the picture leaves out ("text not drawn"), else empty.
     std::string partialNote;
+    PictureStage stage = PictureStage::Read;
+    // From Framed on: what the file's name and watermark may show.
+    int32_t inputBitDepth = 0;
+    int32_t resultWidth = 0;
+    int32_t resultHeight = 0;
+    // Once encoded: the depth written, and the output's bytes, empty when
+    // an image step failed or the encoder refused the picture.
+    int32_t outputBitDepth = 0;
+    EncodedImage encoded;
+    bool encoderRefused = false;
 };
 
 // Loads state.currentInput, runs every image step, names and saves the
@@ -80,13 +108,22 @@ bool ConvertFile(const Settings& settings, AppState& state, ConversionRun& run);
 // Of `run` it only reads the helpers and names files in its temp folder, so
 // several threads may read pictures for one run at once. A set `cancel`
 // ends a running helper at once: nobody wants the picture any more.
-PictureRead ReadPicture(const std::string& inputPath, ConversionRun& run,
-                        const std::atomic<bool>* cancel = nullptr);
+PictureInWork ReadPicture(const std::string& inputPath, ConversionRun& run,
+                          const std::atomic<bool>* cancel = nullptr);
 
-// The rest of ConvertFile for a picture read before: the image steps in
-// their order, the output name and the save. run.failureReason and
-// run.partialNote tell about this file afterwards.
-bool ConvertPicture(PictureRead read, const Settings& settings, AppState& state,
+// Takes a picture read for state.currentInput as far as it can go without
+// knowing the files converted before it: the image steps and the frame,
+// then, unless the watermark follows the earlier files, the watermark, the
+// output depth and the encoding. Reads `state` (the batch's output format
+// and the file's input) and the run's overlays only, so several threads may
+// prepare pictures of one run at once.
+void PreparePicture(PictureInWork& picture, const Settings& settings, const AppState& state,
+                    ConversionRun& run);
+
+// The rest of ConvertFile for a picture read (and perhaps prepared) before:
+// the steps still to do, the output name and the write. run.failureReason
+// and run.partialNote tell about this file afterwards.
+bool ConvertPicture(PictureInWork picture, const Settings& settings, AppState& state,
                     ConversionRun& run);
 
 // The mask for new files, read once per process.

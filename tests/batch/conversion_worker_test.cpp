@@ -1,6 +1,8 @@
 #include "batch/conversion_worker.h"
 #include "batch/read_ahead.h"
 
+#include "engine/overlays/overlays.h"
+#include "engine/overlays/watermark_font.h"
 #include "engine/save_flags.h"
 #include "inputs/session.h"
 #include "platform/paths.h"
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 
@@ -174,6 +177,90 @@ TEST_F(ConversionWorkerTest, ReadingAheadChangesNoLineNameOrByte) {
     }
 }
 
+// Frames and text watermarks drawn on the readers' threads, sharing the
+// batch's kept frame and overlay, with pictures of two sizes taking turns:
+// the same names and bytes as in turn, whether the text lets the pictures
+// be finished ahead or (counting the files) only in their turn.
+TEST_F(ConversionWorkerTest, OverlaysDrawnAheadChangeNoNameOrByte) {
+    mkdir(dir.file("in").c_str(), 0755);
+    for (int i = 1; i <= 16; ++i) {
+        const int w = i % 2 == 0 ? 48 : 40;
+        inputs.add(dir.write("in/" + std::to_string(100 + i) + ".pict",
+                             i == 9 ? std::string(600, '\x11')
+                                    : test::MakeSolidPict(w, 36, Rgb{static_cast<uint8_t>(i * 9),
+                                                                     90, 160})),
+                   "");
+    }
+    Settings::Frame& frame = settings.frame;
+    frame.doFrame = 1;
+    frame.solidLeft = frame.solidRight = frame.solidTop = frame.solidBottom = 3;
+    frame.solidLeftColor = frame.solidTopColor = "C0392B";
+    frame.solidRightColor = frame.solidBottomColor = "2980B9";
+    settings.watermark.doWatermark = 1;
+    settings.watermark.font = "Liberation Sans";
+    std::optional<WatermarkFont> font = WatermarkFont::Load(settings);
+    ASSERT_TRUE(font);
+    for (const char* text : {"Dravik", "%n% of %rnd%"}) {
+        SCOPED_TRACE(text);
+        settings.watermark.text = text;
+        ConversionRun inTurnRun("", "");
+        Overlays inTurnOverlays(settings, &*font);
+        inTurnRun.overlays = &inTurnOverlays;
+        Outcome inTurn = convert(std::string("in-turn ") + text, 0, inTurnRun);
+        ASSERT_EQ(inTurn.count, 15);
+        for (unsigned depth : {2u, 3u}) {
+            ConversionRun aheadRun("", "");
+            Overlays aheadOverlays(settings, &*font);
+            aheadRun.overlays = &aheadOverlays;
+            Outcome ahead = convert("ahead " + std::to_string(depth) + text, depth, aheadRun);
+            EXPECT_EQ(ahead.lines, inTurn.lines) << depth;
+            EXPECT_TRUE(ahead.outputs == inTurn.outputs) << depth << ": names or bytes differ";
+        }
+    }
+}
+
+// What the readers finish: the output's bytes when nothing in the picture
+// depends on the files before it (a file name holding a placeholder is
+// still just a name); the framed picture, to be marked in its turn, when
+// the watermark counts the files or shows the random number; nothing for a
+// file they could not read.
+TEST_F(ConversionWorkerTest, ReadersFinishWhatTheEarlierFilesCannotChange) {
+    mkdir(dir.file("in").c_str(), 0755);
+    for (const char* name : {"plain.pict", "odd%n%.pict"})
+        inputs.add(dir.write(std::string("in/") + name, NumberedPict(3)), "");
+    inputs.add(dir.write("in/broken.pict", "not a picture"), "");
+    settings.frame.doFrame = 1;
+    settings.watermark.doWatermark = 1;
+    settings.watermark.font = "Liberation Sans";
+    std::optional<WatermarkFont> font = WatermarkFont::Load(settings);
+    ASSERT_TRUE(font);
+    AppState state;
+    ASSERT_TRUE(PrepareOutputFormat("jpg", settings, state));
+    ConversionRun run("", "");
+    Overlays overlays(settings, &*font);
+    run.overlays = &overlays;
+    auto stages = [&](const std::string& text) {
+        settings.watermark.text = text;
+        ReadAhead ahead(inputs.entries(), run, 3, [&](PictureInWork& picture, size_t i) {
+            AppState file = state;
+            file.currentInput = inputs.entries()[i].path;
+            PreparePicture(picture, settings, file, run);
+        });
+        std::vector<PictureStage> got;
+        for (size_t i = 0; i < inputs.size(); ++i) {
+            PictureInWork picture = ahead.take(i);
+            got.push_back(picture.stage);
+            EXPECT_EQ(static_cast<bool>(picture.encoded), picture.stage == PictureStage::Encoded);
+        }
+        return got;
+    };
+    using S = PictureStage;
+    EXPECT_EQ(stages("Dravik %width%"), (std::vector{S::Encoded, S::Encoded, S::Read}));
+    EXPECT_EQ(stages("Dravik %filename%"), (std::vector{S::Encoded, S::Encoded, S::Read}));
+    EXPECT_EQ(stages("No. %N%"), (std::vector{S::Framed, S::Framed, S::Read}));
+    EXPECT_EQ(stages("%filename% %Rnd%"), (std::vector{S::Framed, S::Framed, S::Read}));
+}
+
 // Stopped after the fifth file, with the next ones read ahead: exactly five
 // outputs, nothing of the others left in the output or the temp folder.
 // The helper busy with a picture read ahead is ended rather than waited for.
@@ -230,10 +317,10 @@ TEST_F(ConversionWorkerTest, ReadAheadHoldsNoMoreThanItsDepth) {
         return Numbers(dir.file("started")).size();
     };
     EXPECT_EQ(startedAfter(900), 2u);
-    PictureRead first = ahead.take(0);
+    PictureInWork first = ahead.take(0);
     EXPECT_EQ(first.bitmap.width(), 24u);
     EXPECT_EQ(startedAfter(600), 3u);
-    PictureRead damaged = ahead.take(1);
+    PictureInWork damaged = ahead.take(1);
     EXPECT_FALSE(damaged.bitmap);
     EXPECT_FALSE(damaged.failureReason.empty());
     EXPECT_EQ(ahead.take(2).bitmap.height(), 16u);

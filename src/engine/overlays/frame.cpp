@@ -117,10 +117,11 @@ std::vector<FrameCache::Piece> RenderFrame(int w, int h, const Settings& setting
 
 } // namespace
 
-const std::vector<FrameCache::Piece>& FrameCache::piecesFor(int width, int height,
-                                                            const Settings& settings) {
-    if (width != width_ || height != height_) {
-        pieces_ = RenderFrame(width, height, settings);
+std::shared_ptr<const FrameCache::Pieces> FrameCache::piecesFor(int width, int height,
+                                                                const Settings& settings) {
+    std::lock_guard lock(mutex_);
+    if (!pieces_ || width != width_ || height != height_) {
+        pieces_ = std::make_shared<const Pieces>(RenderFrame(width, height, settings));
         width_ = width;
         height_ = height;
     }
@@ -137,15 +138,16 @@ Bitmap DrawFrame(Bitmap in, int width, int height, const Settings& settings, Fra
 
     FrameCache local;
     FrameCache& pieces = cache != nullptr ? *cache : local;
-    const auto& list = pieces.piecesFor(width, height, settings);
-    if (list.empty())
+    const std::shared_ptr<const FrameCache::Pieces> list =
+        pieces.piecesFor(width, height, settings);
+    if (list->empty())
         return picture;
     // Composite on a copy so that a piece failing half-way leaves the
     // picture without any frame rather than with part of one.
     Bitmap framed(FreeImage_Clone(picture.get()));
     if (!framed)
         return picture;
-    for (const auto& piece : list) {
+    for (const auto& piece : *list) {
         if (!CompositeOver(framed, piece.overlay, piece.x, piece.y))
             return picture;
     }

@@ -5,6 +5,8 @@
 #include "engine/bitmap.h"
 #include "settings/settings.h"
 
+#include <memory>
+#include <mutex>
 #include <vector>
 
 namespace dravik {
@@ -21,14 +23,19 @@ class FrameCache {
         int y = 0;
     };
 
+    using Pieces = std::vector<Piece>;
+
     // The pieces for a W x H picture, drawn on first use for that size.
-    // Empty when drawing failed (the picture then gets no frame).
-    const std::vector<Piece>& piecesFor(int width, int height, const Settings& settings);
+    // Empty when drawing failed (the picture then gets no frame). Pictures
+    // of a batch are framed on several threads: each keeps the pieces it
+    // was given while another size replaces them here.
+    std::shared_ptr<const Pieces> piecesFor(int width, int height, const Settings& settings);
 
   private:
+    std::mutex mutex_;
     int width_ = -1;
     int height_ = -1;
-    std::vector<Piece> pieces_;
+    std::shared_ptr<const Pieces> pieces_;
 };
 
 // Draws the frame of `Frame/...` over the picture:

@@ -14,20 +14,19 @@ namespace dravik {
 
 class Overlays : public OverlaySteps {
   public:
-    // Built once per batch. `state` is read again for every file (the
-    // watermark text's placeholders take the values of the file in work);
-    // `font` is the batch's watermark font or null. All three must outlive
-    // the object.
-    Overlays(const Settings& settings, const AppState& state, const WatermarkFont* font);
+    // Built once per batch. `font` is the batch's watermark font or null.
+    // Both must outlive the object.
+    Overlays(const Settings& settings, const WatermarkFont* font);
 
     // DrawFrame with the frame kept per picture size.
     Bitmap drawFrame(Bitmap bitmap, int width, int height) override;
-    // The watermark, with its text layout, picture and overlay kept.
-    Bitmap drawWatermark(Bitmap bitmap, int width, int height) override;
+    // The watermark, with its text layout, picture and overlay kept; the
+    // text's placeholders take their values from `state`.
+    Bitmap drawWatermark(Bitmap bitmap, int width, int height, const AppState& state) override;
+    bool watermarkFollowsEarlierFiles(const AppState& state) override;
 
   private:
     const Settings& settings_;
-    const AppState& state_;
     FrameCache frame_;
     WatermarkRenderer watermark_;
 };

@@ -5,6 +5,8 @@
 #include "engine/overlays/watermark_placement.h"
 #include "engine/overlays/watermark_text.h"
 
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -24,18 +26,44 @@ struct WatermarkRenderer::Impl {
     std::unique_ptr<Source> picture;
 
     // The finished overlay of the last file, reused while nothing it
-    // depends on changes.
+    // depends on changes. Files are marked on several threads: the lock
+    // guards what is kept, and each file holds on to the overlay it
+    // composites while another file may replace it here.
     struct Finished {
-        bool valid = false;
         std::string text;
         int width = 0, height = 0;
         Bitmap overlay; // null: the watermark was left out
         int x = 0, y = 0;
-    } last;
+    };
+    std::mutex mutex;
+    std::shared_ptr<const Finished> last;
 
     Impl(const Settings& s, const WatermarkFont* f) : settings(s), font(f) {}
     Source* source(const AppState& state, std::string* key);
+    std::shared_ptr<const Finished> finish(Source& source, std::string text, int width,
+                                           int height) const;
 };
+
+std::shared_ptr<const WatermarkRenderer::Impl::Finished>
+WatermarkRenderer::Impl::finish(Source& source, std::string text, int width,
+                                int height) const {
+    auto done = std::make_shared<Finished>();
+    const Settings::Watermark& wm = settings.watermark;
+    const Anchor anchor = wm.doWatermark == 1 ? TextAnchor(wm) : PictureAnchor(wm);
+    const std::optional<Rotation> rotation = RotationFor(anchor.rotation);
+    int64_t rw = source.width(), rh = source.height();
+    if (rotation)
+        RotatedSize(*rotation, source.width(), source.height(), &rw, &rh);
+    if (const std::optional<Placement> place = Place(rw, rh, width, height, settings, anchor)) {
+        done->overlay = AsPasted(RenderOverlay(source, rotation, rw, rh, place->w, place->h));
+        done->x = static_cast<int>(place->x);
+        done->y = static_cast<int>(place->y);
+    }
+    done->text = std::move(text);
+    done->width = width;
+    done->height = height;
+    return done;
+}
 
 Source* WatermarkRenderer::Impl::source(const AppState& state, std::string* key) {
     const Settings::Watermark& wm = settings.watermark;
@@ -70,32 +98,20 @@ Bitmap WatermarkRenderer::draw(Bitmap in, int width, int height, const AppState&
     if (!ok || (wm.doWatermark != 1 && wm.doWatermark != 2) || width <= 0 || height <= 0)
         return picture;
 
-    std::string key;
-    Source* source = impl_->source(state, &key);
-    if (source == nullptr || source->width() <= 0 || source->height() <= 0)
-        return picture;
-
-    Impl::Finished& last = impl_->last;
-    if (!last.valid || last.text != key || last.width != width || last.height != height) {
-        last = Impl::Finished{};
-        const Anchor anchor = wm.doWatermark == 1 ? TextAnchor(wm) : PictureAnchor(wm);
-        const std::optional<Rotation> rotation = RotationFor(anchor.rotation);
-        int64_t rw = source->width(), rh = source->height();
-        if (rotation)
-            RotatedSize(*rotation, source->width(), source->height(), &rw, &rh);
-        if (const std::optional<Placement> place =
-                Place(rw, rh, width, height, impl_->settings, anchor)) {
-            last.overlay = AsPasted(RenderOverlay(*source, rotation, rw, rh, place->w, place->h));
-            last.x = static_cast<int>(place->x);
-            last.y = static_cast<int>(place->y);
-        }
-        last.valid = true;
-        last.text = std::move(key);
-        last.width = width;
-        last.height = height;
+    std::shared_ptr<const Impl::Finished> finished;
+    {
+        std::lock_guard lock(impl_->mutex);
+        std::string key;
+        Source* source = impl_->source(state, &key);
+        if (source == nullptr || source->width() <= 0 || source->height() <= 0)
+            return picture;
+        const std::shared_ptr<const Impl::Finished>& last = impl_->last;
+        if (!last || last->text != key || last->width != width || last->height != height)
+            impl_->last = impl_->finish(*source, std::move(key), width, height);
+        finished = impl_->last;
     }
-    if (last.overlay)
-        CompositeOver(picture, last.overlay, last.x, last.y);
+    if (finished->overlay)
+        CompositeOver(picture, finished->overlay, finished->x, finished->y);
     return picture;
 }
 

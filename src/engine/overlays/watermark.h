@@ -21,10 +21,15 @@ namespace dravik {
 // automatically from the file's input depth.
 std::string ExpandWatermarkText(const Settings& settings, const AppState& state);
 
+// True when the text watermark of the file in `state` shows the file count
+// or the random number, which change with every file converted.
+bool WatermarkFollowsEarlierFiles(const Settings& settings, const AppState& state);
+
 // Draws the watermarks of one batch. It keeps what does not change from
 // file to file: the laid-out text while the expanded text stays the same,
 // the decoded watermark picture, and the finished overlay for the last
-// picture size. The settings and the font must outlive it.
+// picture size. The settings and the font must outlive it. Several threads
+// may draw with one renderer at once.
 class WatermarkRenderer {
   public:
     // `font` may be null: no text watermark is drawn then.

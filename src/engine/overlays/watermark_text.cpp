@@ -283,24 +283,54 @@ std::unique_ptr<Source> LayOutText(const std::string& text, const WatermarkFont&
 
 } // namespace watermark_parts
 
-std::string ExpandWatermarkText(const Settings& settings, const AppState& state) {
+namespace {
+
+std::string ExpandWatermarkTextAt(const Settings& settings, const AppState& state,
+                                  const std::tm& now) {
     const std::string& setting = settings.watermark.text;
-    if (std::count(setting.begin(), setting.end(), '%') < 2)
-        return setting;
     AppState values = state;
     values.outputBitDepth = watermark_parts::SavedBitDepth(state);
-    // One reading of the clock for the whole text, so that a text made at
-    // midnight cannot mix two dates.
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
     const std::string lower = watermark_parts::AsciiLower(setting);
     std::string text = setting;
     for (const char* placeholder : Placeholders()) {
         if (lower.find(placeholder) != std::string::npos)
-            text = ExpandPlaceholder(text, placeholder, values, &local);
+            text = ExpandPlaceholder(text, placeholder, values, &now);
     }
     return text;
+}
+
+bool HasPlaceholders(const std::string& text) {
+    return std::count(text.begin(), text.end(), '%') >= 2;
+}
+
+// One reading of the clock for a whole text, so that a text made at
+// midnight cannot mix two dates.
+std::tm LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
+} // namespace
+
+std::string ExpandWatermarkText(const Settings& settings, const AppState& state) {
+    if (!HasPlaceholders(settings.watermark.text))
+        return settings.watermark.text;
+    return ExpandWatermarkTextAt(settings, state, LocalNow());
+}
+
+bool WatermarkFollowsEarlierFiles(const Settings& settings, const AppState& state) {
+    if (settings.watermark.doWatermark != 1 || !HasPlaceholders(settings.watermark.text))
+        return false;
+    // Asked of the expansion itself rather than of the setting's words, so
+    // that this stays true to however placeholders are expanded.
+    const std::tm now = LocalNow();
+    AppState other = state;
+    other.fileCounter = state.fileCounter == 1 ? 2 : 1;
+    other.randomNumber = state.randomNumber == 1 ? 2 : 1;
+    return ExpandWatermarkTextAt(settings, state, now) !=
+           ExpandWatermarkTextAt(settings, other, now);
 }
 
 } // namespace dravik

@@ -784,15 +784,16 @@ TEST_F(WatermarkTest, OverlaysReadThePerFileState) {
     settings.frame.doFrame = 1;
     settings.frame.solidLeft = settings.frame.solidTop = 4;
     settings.frame.solidLeftColor = settings.frame.solidTopColor = "FF0000";
-    Overlays overlays(settings, state, font_);
+    Overlays overlays(settings, font_);
     OverlaySteps& steps = overlays;
     state.fileCounter = 7;
-    Bitmap out = steps.drawWatermark(steps.drawFrame(Solid(200, 120, kGrey), 200, 120), 200, 120);
+    Bitmap out =
+        steps.drawWatermark(steps.drawFrame(Solid(200, 120, kGrey), 200, 120), 200, 120, state);
     EXPECT_TRUE(Same(At(out, 1, 60), kRed));
     const auto [w, h] = Measure("00007");
     EXPECT_FALSE(Same(At(out, 200 - 10 - w / 2, 120 - 10 - (h + 10) / 2), kGrey));
     state.fileCounter = 8;
-    Bitmap next = steps.drawWatermark(Solid(200, 120, kGrey), 200, 120);
+    Bitmap next = steps.drawWatermark(Solid(200, 120, kGrey), 200, 120, state);
     Bitmap expected = DrawWatermark(Solid(200, 120, kGrey), 200, 120, settings, state, font_);
     EXPECT_TRUE(Identical(next, expected));
 }
