@@ -12,11 +12,8 @@
 #include "settings/ini_file.h"
 #include "texts/language_table.h"
 
-#include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <cstdint>
 #include <sys/stat.h>
 #include <unistd.h>
 
