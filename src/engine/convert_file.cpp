@@ -151,7 +151,7 @@ ConversionRun::ConversionRun(std::string converterPath, std::string decoderPath)
 }
 
 PictureInWork ReadPicture(const std::string& inputPath, ConversionRun& run,
-                        const std::atomic<bool>* cancel) {
+                          const std::atomic<bool>* cancel) {
     PictureInWork read;
     bool timedOut = false;
     Bitmap& bitmap = read.bitmap;

@@ -187,8 +187,8 @@ TEST_F(ConversionWorkerTest, OverlaysDrawnAheadChangeNoNameOrByte) {
         const int w = i % 2 == 0 ? 48 : 40;
         inputs.add(dir.write("in/" + std::to_string(100 + i) + ".pict",
                              i == 9 ? std::string(600, '\x11')
-                                    : test::MakeSolidPict(w, 36, Rgb{static_cast<uint8_t>(i * 9),
-                                                                     90, 160})),
+                                    : test::MakeSolidPict(
+                                          w, 36, Rgb{static_cast<uint8_t>(i * 9), 90, 160})),
                    "");
     }
     Settings::Frame& frame = settings.frame;

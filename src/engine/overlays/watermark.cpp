@@ -45,8 +45,7 @@ struct WatermarkRenderer::Impl {
 };
 
 std::shared_ptr<const WatermarkRenderer::Impl::Finished>
-WatermarkRenderer::Impl::finish(Source& source, std::string text, int width,
-                                int height) const {
+WatermarkRenderer::Impl::finish(Source& source, std::string text, int width, int height) const {
     auto done = std::make_shared<Finished>();
     const Settings::Watermark& wm = settings.watermark;
     const Anchor anchor = wm.doWatermark == 1 ? TextAnchor(wm) : PictureAnchor(wm);
