@@ -126,16 +126,13 @@ std::string Utf16(const std::string& utf8, bool bigEndian) {
 }
 
 class CommandLineTest : public testing::Test {
-protected:
+  protected:
     TempDir dir;
     // The folder as the program's getcwd reports it, links resolved.
     std::string root = fs::canonical(dir.path()).string() + "/";
 
     ProgramEnv env(const std::string& workDir = {}) const {
-        ProgramEnv e;
-        e.runtimeDir = dir.path();
-        e.configDir = dir.path() + "config";
-        e.tempDir = dir.path();
+        ProgramEnv e = test::ProgramEnvIn(dir.path());
         e.workDir = workDir.empty() ? root : workDir;
         return e;
     }

@@ -40,11 +40,7 @@ class DemonstrationTest : public testing::Test {
   protected:
     TempDir dir;
     ProgramEnv env() const {
-        ProgramEnv e;
-        e.runtimeDir = dir.path();
-        e.configDir = dir.path() + "config";
-        e.tempDir = dir.path();
-        e.workDir = dir.path();
+        ProgramEnv e = test::ProgramEnvIn(dir.path());
         e.extra["QT_QPA_PLATFORM"] = "offscreen";
         return e;
     }

@@ -19,16 +19,9 @@ using test::RunProgram;
 using test::TempDir;
 
 class StartupTest : public testing::Test {
-protected:
+  protected:
     TempDir dir;
-    ProgramEnv env() const {
-        ProgramEnv e;
-        e.runtimeDir = dir.path();
-        e.configDir = dir.path() + "config";
-        e.tempDir = dir.path();
-        e.workDir = dir.path();
-        return e;
-    }
+    ProgramEnv env() const { return test::ProgramEnvIn(dir.path()); }
     ProgramResult run(const std::vector<std::string>& args) { return RunProgram(args, env()); }
 };
 

@@ -37,11 +37,7 @@ constexpr const char kTitle[] = "Tolvenor Dravik 3.1";
 class WindowStartTest : public testing::Test {
   protected:
     ProgramEnv env() const {
-        ProgramEnv e;
-        e.runtimeDir = dir.path();
-        e.configDir = dir.path() + "config";
-        e.tempDir = dir.path();
-        e.workDir = dir.path();
+        ProgramEnv e = test::ProgramEnvIn(dir.path());
         e.extra["QT_QPA_PLATFORM"] = "offscreen";
         return e;
     }

@@ -33,6 +33,15 @@ std::vector<std::string> CorpusFiles() {
     return names;
 }
 
+// A file's name before its first dot, as a test name can hold it.
+std::string CaseName(const testing::TestParamInfo<std::string>& info) {
+    std::string n = info.param.substr(0, info.param.find('.'));
+    for (char& c : n)
+        if (!isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return n;
+}
+
 class CorpusTest : public testing::TestWithParam<std::string> {};
 
 TEST_P(CorpusTest, ConvertsOrFailsCleanly) {
@@ -95,13 +104,7 @@ INSTANTIATE_TEST_SUITE_P(References, CorpusReferenceTest,
                                          "KptBryceXanadesFjord.pict", "PhotoShop1Gradient.pict",
                                          "PhotoShop3Gradient.pict", "UltraPaint.pict",
                                          "applet.pict"),
-                         [](const auto& info) {
-                             std::string n = info.param.substr(0, info.param.find('.'));
-                             for (char& c : n)
-                                 if (!isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return n;
-                         });
+                         CaseName);
 
 // The drawings have no reference render: what can be checked is that our
 // reader draws every one of them itself (text left out), and that the
@@ -132,13 +135,7 @@ INSTANTIATE_TEST_SUITE_P(Drawings, CorpusDrawingTest,
                                          "MacDraft.pict", "Pantone.pict", "PixPattern.PICT",
                                          "Wahlenstadt.pict", "inside_macintosh.pict",
                                          "liste_chainee.pict", "radio.pict", "rotated.pict"),
-                         [](const auto& info) {
-                             std::string n = info.param.substr(0, info.param.find('.'));
-                             for (char& c : n)
-                                 if (!isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return n;
-                         });
+                         CaseName);
 
 } // namespace
 } // namespace dravik

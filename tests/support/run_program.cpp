@@ -15,6 +15,15 @@ extern char** environ;
 
 namespace dravik::test {
 
+ProgramEnv ProgramEnvIn(const std::string& folder) {
+    ProgramEnv e;
+    e.runtimeDir = folder;
+    e.configDir = folder + "config";
+    e.tempDir = folder;
+    e.workDir = folder;
+    return e;
+}
+
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t pos = 0;

@@ -30,6 +30,10 @@ struct ProgramEnv {
     std::map<std::string, std::string> extra;
 };
 
+// A child kept inside one test folder (ending in "/"): its runtime, temp and
+// current folder are the folder, its config the folder's "config".
+ProgramEnv ProgramEnvIn(const std::string& folder);
+
 // True once the process catches `signal` (its handler is installed), within
 // the timeout.
 bool WaitUntilCaught(int pid, int signal, int timeoutMs = 15000);
